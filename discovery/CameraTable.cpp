@@ -1,0 +1,179 @@
+#include "discovery/CameraTable.h"
+
+#include <cstring>
+
+#include "discovery/DiscoveryCodec.h"
+#include "platform/CodePage.h"
+#include "platform/TextUtil.h"
+
+namespace orvex {
+
+using platform::CodePage;
+using platform::Trim;
+
+CameraRow CameraTable::RowOf(const DeviceRecord& record) {
+    CameraRow row;
+    row.mode = platform::Widen(ModelLetter(record.nMode));
+    row.name = CodePage::Utf8FieldToWide(record.szName, sizeof(record.szName));
+    row.ip = CodePage::FieldToWide(record.szIp, sizeof(record.szIp));
+    row.port = std::to_wstring(record.wPort);
+    return row;
+}
+
+bool CameraTable::AddCamera(const DeviceRecord& record) {
+    if (!TryBeginBusy()) return false;
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        bool merged = false;
+        for (DeviceRecord& entry : m_entries) {
+            if (SameCamera(entry, record)) {
+                entry = record;  // the row is brought up to date by the next sweep
+                merged = true;
+                break;
+            }
+        }
+        if (!merged) {
+            m_entries.push_back(record);
+            m_rows.push_back(RowOf(record));
+            m_view->InsertRow(m_rows.size() - 1, m_rows.back());
+        }
+        ShowCountLocked();
+    }
+    EndBusy();
+    return true;
+}
+
+bool CameraTable::RowMatchesLocked(std::size_t i) const {
+    const CameraRow& row = m_rows[i];
+    const DeviceRecord& entry = m_entries[i];
+    const CameraRow fresh = RowOf(entry);
+    if (Trim(row.name) != Trim(fresh.name)) return false;
+    if (Trim(row.ip) != Trim(fresh.ip)) return false;
+    return platform::LeadingInt(row.port) == entry.wPort;
+}
+
+bool CameraTable::SweepCameras() {
+    if (!TryBeginBusy()) return false;
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        std::size_t i = 0;
+        while (i < m_entries.size()) {
+            if (m_entries[i].bAlive == 0) {
+                if (SameCamera(m_entries[i], m_selected)) {
+                    m_nSelected = -1;
+                    m_view->ShowCamera(nullptr);
+                } else if (m_nSelected > static_cast<int>(i)) {
+                    --m_nSelected;
+                }
+                m_entries.erase(m_entries.begin() + static_cast<std::ptrdiff_t>(i));
+                m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(i));
+                m_view->DeleteRow(i);
+                continue;
+            }
+            if (!RowMatchesLocked(i)) {
+                m_rows[i] = RowOf(m_entries[i]);
+                m_view->DeleteRow(i);
+                m_view->InsertRow(i, m_rows[i]);
+            }
+            m_entries[i].bAlive = 0;
+            ++i;
+        }
+        ShowCountLocked();
+    }
+    EndBusy();
+    return true;
+}
+
+void CameraTable::ShowCountLocked() {
+    m_view->ShowCameraCount(m_rows.size());
+    if (m_rows.empty()) {
+        m_nSelected = -1;
+        m_view->ShowCamera(nullptr);
+    }
+}
+
+void CameraTable::ClearSelectionLocked() {
+    m_nSelected = -1;
+    m_selected = DeviceRecord();
+    m_view->ShowCamera(nullptr);
+}
+
+void CameraTable::Select(int row) {
+    std::lock_guard<std::mutex> guard(m_lock);
+    if (row < 0 || static_cast<std::size_t>(row) >= m_entries.size()) {
+        ClearSelectionLocked();
+        return;
+    }
+    m_nSelected = row;
+    m_selected = m_entries[static_cast<std::size_t>(row)];
+    m_view->ShowCamera(&m_selected);
+}
+
+void CameraTable::Clear() {
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_nSelected = -1;
+    for (std::size_t i = m_rows.size(); i > 0; --i) m_view->DeleteRow(i - 1);
+    m_rows.clear();
+    m_selected = DeviceRecord();
+    m_entries.clear();
+    m_view->ShowCameraCount(0);
+    m_view->ShowCamera(nullptr);
+}
+
+bool CameraTable::FindCameraByMac(const std::string& mac, std::string* ip, int* port) {
+    if (!TryBeginBusy()) return false;
+    bool found = false;
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        const std::string wanted = Trim(mac);
+        for (const DeviceRecord& entry : m_entries) {
+            if (Trim(MacText(entry)) != wanted) continue;
+            if (ip) *ip = Trim(std::string(entry.szIp, strnlen(entry.szIp, sizeof(entry.szIp))));
+            if (port) *port = entry.wPort;
+            found = true;
+            break;
+        }
+    }
+    EndBusy();
+    return found;
+}
+
+std::optional<std::vector<DeviceRecord>> CameraTable::SnapshotIfIdle() {
+    if (!TryBeginBusy()) return std::nullopt;
+    std::vector<DeviceRecord> copy = Entries();
+    EndBusy();
+    return copy;
+}
+
+std::size_t CameraTable::Count() {
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_entries.size();
+}
+
+std::vector<DeviceRecord> CameraTable::Entries() {
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_entries;
+}
+
+std::vector<CameraRow> CameraTable::Rows() {
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_rows;
+}
+
+int CameraTable::SelectedIndex() {
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_nSelected;
+}
+
+DeviceRecord CameraTable::SelectedRecord() {
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_selected;
+}
+
+std::optional<DeviceRecord> CameraTable::Entry(int index) {
+    std::lock_guard<std::mutex> guard(m_lock);
+    if (index < 0 || static_cast<std::size_t>(index) >= m_entries.size()) return std::nullopt;
+    return m_entries[static_cast<std::size_t>(index)];
+}
+
+}  // namespace orvex

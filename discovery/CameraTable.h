@@ -1,0 +1,62 @@
+#pragma once
+#include <atomic>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "discovery/CameraTableView.h"
+#include "discovery/DeviceRecord.h"
+
+namespace orvex {
+
+// The cameras found on the current adapter, one entry per list row, with the merge and
+// sweep rules of the camera list. A camera is its MAC bytes plus its IP text.
+// Thread safety: changes come from one thread; FindCameraByMac may run on any thread and
+// is mutually exclusive with every change. The busy flag keeps handlers from nesting:
+// work that finds it set is skipped, as the list always did.
+class CameraTable {
+public:
+    explicit CameraTable(CameraTableView* view) : m_view(view) {}
+
+    static CameraRow RowOf(const DeviceRecord& record);
+
+    // Merges one search reply; false when it was dropped because the table was busy.
+    bool AddCamera(const DeviceRecord& record);
+    // Removes cameras that did not answer since the last sweep and refreshes changed rows;
+    // false when skipped because the table was busy.
+    bool SweepCameras();
+    // A click on the list: row index, or -1 for none.
+    void Select(int row);
+    // Empties the table (adapter change).
+    void Clear();
+    // Where the camera with this MAC text is now; false when not listed or busy.
+    bool FindCameraByMac(const std::string& mac, std::string* ip, int* port);
+    // Copies of all entries for an export; nullopt when the table is busy.
+    std::optional<std::vector<DeviceRecord>> SnapshotIfIdle();
+
+    std::size_t Count();
+    std::vector<DeviceRecord> Entries();
+    std::vector<CameraRow> Rows();
+    int SelectedIndex();
+    DeviceRecord SelectedRecord();
+    // An entry by index; nullopt when out of range.
+    std::optional<DeviceRecord> Entry(int index);
+
+private:
+    bool TryBeginBusy() { return m_busy.exchange(1) == 0; }
+    void EndBusy() { m_busy = 0; }
+    void ShowCountLocked();
+    void ClearSelectionLocked();
+    bool RowMatchesLocked(std::size_t i) const;
+
+    CameraTableView* m_view;
+    std::mutex m_lock;
+    std::vector<DeviceRecord> m_entries;
+    std::vector<CameraRow> m_rows;
+    int m_nSelected = -1;
+    DeviceRecord m_selected;
+    std::atomic<int> m_busy{0};
+};
+
+}  // namespace orvex

@@ -1,0 +1,43 @@
+#pragma once
+#include <memory>
+#include <string>
+
+#include "discovery/CameraTable.h"
+#include "platform/Message.h"
+#include "platform/WindowRegistry.h"
+
+namespace orvex {
+
+class CLanprobe;
+class CUpdateThread;
+
+// What a window does with one discovery message, once the table has taken its part.
+struct DiscoveryOutcome {
+    enum Kind { kNone, kCameraReply, kSweep, kSetReply, kSendFailed, kSearchFailed };
+    Kind kind = kNone;
+    int code = 0;              // set result, or the failure code
+    bool merged = false;       // kCameraReply: the table took the record
+    DeviceRecord record;       // kCameraReply: the record as received
+};
+
+// The discovery steps a window takes, shared by the main window and orvexctl.
+class DiscoveryControl {
+public:
+    // Results of Start: 0, or the id of the string the window shows.
+    static constexpr int kStarted = 0;
+    static constexpr int kListenerFailed = 119;
+    static constexpr int kSchedulerFailed = 120;
+
+    // Listener first, then the scheduler, whose first search binds the socket.
+    static int Start(CLanprobe& prober, CUpdateThread& scheduler, const std::wstring& ip,
+                     platform::HWND window);
+    // Scheduler, then socket and callback, then listener.
+    static void Stop(CLanprobe& prober, CUpdateThread& scheduler);
+    // The listener's callback; the context is the window handle. Copies a found record
+    // to the heap and posts it; posts set results. Nothing else.
+    static void Callback(int nEvent, void* pData, void* pContext);
+    // Handles 2026 and 2027 for the table (and frees a posted record).
+    static DiscoveryOutcome Handle(const platform::Message& msg, CameraTable& table);
+};
+
+}  // namespace orvex

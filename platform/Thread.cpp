@@ -1,0 +1,39 @@
+#include "platform/Thread.h"
+
+#include <system_error>
+
+#include "platform/ThreadMessages.h"
+
+namespace platform {
+
+Thread::~Thread() { Join(); }
+
+bool Thread::Start(Procedure procedure, LeftoverHandler leftovers) {
+    if (m_thread.joinable()) return false;
+    const DWORD id = ThreadMessages::NewThreadId();
+    ThreadMessages::CreateQueue(id);
+    m_id = id;
+    m_exitCode = kStillActive;
+    try {
+        m_thread = std::thread([this, id, procedure = std::move(procedure),
+                                leftovers = std::move(leftovers)] {
+            ThreadMessages::AdoptThreadId(id);
+            const DWORD code = procedure();
+            for (const Message& msg : ThreadMessages::DestroyQueue(id)) {
+                if (leftovers) leftovers(msg);
+            }
+            m_exitCode = code;
+        });
+    } catch (const std::system_error&) {
+        ThreadMessages::DestroyQueue(id);
+        m_id = 0;
+        return false;
+    }
+    return true;
+}
+
+void Thread::Join() {
+    if (m_thread.joinable() && m_thread.get_id() != std::this_thread::get_id()) m_thread.join();
+}
+
+}  // namespace platform

@@ -1,0 +1,247 @@
+#include "tools/camsim/CameraFleet.h"
+
+#include <arpa/inet.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstring>
+
+#include "platform/Clock.h"
+#include "platform/UdpSocket.h"
+
+namespace camsim {
+
+using platform::Clock;
+using platform::DWORD;
+
+namespace {
+
+template <std::size_t N>
+void PutText(char (&field)[N], const std::string& text) {
+    std::memset(field, 0, N);
+    std::memcpy(field, text.data(), std::min(text.size(), N - 1));
+}
+
+std::string FieldText(const char* field, std::size_t width) {
+    return std::string(field, strnlen(field, width));
+}
+
+}  // namespace
+
+CameraFleet::CameraFleet() = default;
+
+CameraFleet::~CameraFleet() { Stop(); }
+
+bool CameraFleet::Start(std::string* error, const std::string& bindAddress) {
+    in_addr_t address = 0;
+    if (!platform::ParseIpv4(bindAddress, &address)) {
+        *error = "not an IPv4 address: " + bindAddress;
+        return false;
+    }
+    m_fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (m_fd < 0) {
+        *error = std::string("socket: ") + std::strerror(errno);
+        return false;
+    }
+    int on = 1;
+    setsockopt(m_fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof(on));
+    setsockopt(m_fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof(on));
+    int buffer = 4 * 1024 * 1024;
+    setsockopt(m_fd, SOL_SOCKET, SO_SNDBUF, &buffer, sizeof(buffer));
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_addr.s_addr = address;
+    local.sin_port = htons(orvex::kCameraPort);
+    if (bind(m_fd, reinterpret_cast<sockaddr*>(&local), sizeof(local)) != 0) {
+        *error = std::string("bind to UDP port 8600: ") + std::strerror(errno);
+        close(m_fd);
+        m_fd = -1;
+        return false;
+    }
+    m_wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    m_stop = false;
+    m_thread = std::thread([this] { Run(); });
+    return true;
+}
+
+void CameraFleet::Stop() {
+    if (!m_thread.joinable()) return;
+    m_stop = true;
+    const std::uint64_t one = 1;
+    if (write(m_wakeFd, &one, sizeof(one)) < 0) {
+        // the responder still notices the stop flag within its poll interval
+    }
+    m_thread.join();
+    close(m_fd);
+    close(m_wakeFd);
+    m_fd = m_wakeFd = -1;
+}
+
+std::size_t CameraFleet::AddCamera(const CameraConfig& camera) {
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_cameras.push_back(VirtualCamera{camera, camera.ToRecord(), false});
+    return m_cameras.size() - 1;
+}
+
+std::size_t CameraFleet::CameraCount() {
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_cameras.size();
+}
+
+CameraConfig CameraFleet::Camera(std::size_t index) {
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_cameras.at(index).config;
+}
+
+orvex::DeviceRecord CameraFleet::Record(std::size_t index) {
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_cameras.at(index).record;
+}
+
+void CameraFleet::SetMuted(std::size_t index, bool muted) {
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_cameras.at(index).muted = muted;
+}
+
+void CameraFleet::SetName(std::size_t index, const std::string& name) {
+    std::lock_guard<std::mutex> guard(m_lock);
+    VirtualCamera& c = m_cameras.at(index);
+    c.config.name = name;
+    PutText(c.record.szName, name);
+}
+
+void CameraFleet::SetAddress(std::size_t index, const std::string& ip) {
+    std::lock_guard<std::mutex> guard(m_lock);
+    VirtualCamera& c = m_cameras.at(index);
+    c.config.ip = ip;
+    PutText(c.record.szIp, ip);
+}
+
+void CameraFleet::SetReplySpread(unsigned ms) {
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_spreadMs = ms;
+}
+
+std::vector<DWORD> CameraFleet::SearchTimes() {
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_searchTimes;
+}
+
+std::vector<CameraFleet::SetRequestSeen> CameraFleet::SetRequests() {
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_setRequests;
+}
+
+std::size_t CameraFleet::RepliesSent() {
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_repliesSent;
+}
+
+void CameraFleet::Run() {
+    std::uint8_t buffer[2048];
+    while (!m_stop) {
+        pollfd fds[2] = {{m_fd, POLLIN, 0}, {m_wakeFd, POLLIN, 0}};
+        poll(fds, 2, MillisecondsToNextReply());
+        if (fds[0].revents & POLLIN) {
+            sockaddr_in from{};
+            socklen_t len = sizeof(from);
+            const ssize_t got = recvfrom(m_fd, buffer, sizeof(buffer), MSG_DONTWAIT,
+                                         reinterpret_cast<sockaddr*>(&from), &len);
+            if (got >= 0) HandleDatagram(buffer, static_cast<std::size_t>(got), from);
+        }
+        SendDue();
+    }
+}
+
+int CameraFleet::MillisecondsToNextReply() {
+    std::lock_guard<std::mutex> guard(m_lock);
+    if (m_pending.empty()) return 100;
+    const auto left = static_cast<std::int32_t>(m_pending.begin()->first - Clock::TickCount());
+    if (left <= 0) return 0;
+    const auto real = std::chrono::duration_cast<std::chrono::milliseconds>(
+        Clock::RealDuration(static_cast<DWORD>(left)));
+    return static_cast<int>(std::min<long long>(real.count(), 100));
+}
+
+void CameraFleet::HandleDatagram(const std::uint8_t* data, std::size_t size,
+                                 const sockaddr_in& from) {
+    if (size < 4 || data[0] != 0x44 || data[1] != 0x48) return;
+    const auto command = static_cast<std::uint16_t>(data[2] | data[3] << 8);
+    const DWORD now = Clock::TickCount();
+    if (command == orvex::kCmdSearch) {
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_searchTimes.push_back(now);
+        for (const VirtualCamera& camera : m_cameras) {
+            if (camera.muted) continue;
+            const auto reply = orvex::BuildSearchReply(camera.record);
+            const DWORD delay = m_spreadMs ? m_random() % (m_spreadMs + 1) : 0;
+            m_pending.emplace(now + delay,
+                              PendingReply{from, std::vector<std::uint8_t>(reply.begin(), reply.end())});
+        }
+    } else if (command == orvex::kCmdSet && size >= orvex::kSetRequestSize) {
+        orvex::DeviceRecord request;
+        std::memcpy(orvex::PayloadBytes(request), data + 4, orvex::kParamsSize);
+        orvex::DeviceParams echo = orvex::ParamsOf(request);
+        std::lock_guard<std::mutex> guard(m_lock);
+        const std::int32_t result = ApplySetRequest(request, &echo);
+        SetRequestSeen seen{};
+        std::memcpy(seen.datagram.data(), data, orvex::kSetRequestSize);
+        seen.result = result;
+        m_setRequests.push_back(seen);
+        if (result != 0) {
+            const auto reply = orvex::BuildSetReply(echo, result);
+            m_pending.emplace(now, PendingReply{from, std::vector<std::uint8_t>(reply.begin(), reply.end())});
+        }
+    }
+}
+
+std::int32_t CameraFleet::ApplySetRequest(const orvex::DeviceRecord& wanted,
+                                          orvex::DeviceParams* echo) {
+    for (VirtualCamera& camera : m_cameras) {
+        if (std::memcmp(camera.record.abyMac, wanted.abyMac, 6) != 0) continue;
+        if (camera.muted) return 0;
+        if (FieldText(wanted.szUser, sizeof(wanted.szUser)) != camera.config.user ||
+            FieldText(wanted.szPassword, sizeof(wanted.szPassword)) != camera.config.password) {
+            return orvex::kSetBadLogin;
+        }
+        if (!camera.config.mayChangeSettings) return orvex::kSetNoRights;
+        orvex::DeviceRecord& r = camera.record;
+        std::memcpy(r.szIp, wanted.szIp, sizeof(r.szIp));
+        std::memcpy(r.szSubMask, wanted.szSubMask, sizeof(r.szSubMask));
+        std::memcpy(r.szGateway, wanted.szGateway, sizeof(r.szGateway));
+        std::memcpy(r.szPrimaryDns, wanted.szPrimaryDns, sizeof(r.szPrimaryDns));
+        std::memcpy(r.szSecondaryDns, wanted.szSecondaryDns, sizeof(r.szSecondaryDns));
+        std::memcpy(r.szName, wanted.szName, sizeof(r.szName));
+        r.wPort = wanted.wPort;
+        r.byNetMode = wanted.byNetMode;
+        camera.config.ip = FieldText(r.szIp, sizeof(r.szIp));
+        camera.config.name = FieldText(r.szName, sizeof(r.szName));
+        camera.config.port = r.wPort;
+        camera.config.netMode = r.byNetMode;
+        *echo = orvex::ParamsOf(r);
+        return orvex::kSetSuccess;
+    }
+    return 0;
+}
+
+void CameraFleet::SendDue() {
+    std::vector<PendingReply> due;
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        const DWORD now = Clock::TickCount();
+        while (!m_pending.empty() &&
+               static_cast<std::int32_t>(m_pending.begin()->first - now) <= 0) {
+            due.push_back(std::move(m_pending.begin()->second));
+            m_pending.erase(m_pending.begin());
+        }
+        m_repliesSent += due.size();
+    }
+    for (const PendingReply& reply : due) {
+        sendto(m_fd, reply.datagram.data(), reply.datagram.size(), MSG_NOSIGNAL,
+               reinterpret_cast<const sockaddr*>(&reply.to), sizeof(reply.to));
+    }
+}
+
+}  // namespace camsim

@@ -1,0 +1,88 @@
+#pragma once
+#include <netinet/in.h>
+
+#include <array>
+#include <atomic>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "discovery/DiscoveryCodec.h"
+#include "platform/Types.h"
+#include "tools/camsim/CameraConfig.h"
+
+namespace camsim {
+
+// A fleet of virtual cameras answering discovery on UDP port 8600: one search reply per
+// camera for each search, a set reply for a set request addressed to one of them (by MAC).
+// Run it only inside a private network namespace. All calls are thread-safe.
+class CameraFleet {
+public:
+    struct SetRequestSeen {
+        std::array<std::uint8_t, orvex::kSetRequestSize> datagram;
+        std::int32_t result;  // the code the camera answered, 0 when no camera matched
+    };
+
+    CameraFleet();
+    ~CameraFleet();
+    CameraFleet(const CameraFleet&) = delete;
+    CameraFleet& operator=(const CameraFleet&) = delete;
+
+    // Binds UDP 8600 on `bindAddress` and starts answering; false with a message.
+    bool Start(std::string* error, const std::string& bindAddress = "0.0.0.0");
+    void Stop();
+
+    std::size_t AddCamera(const CameraConfig& camera);
+    std::size_t CameraCount();
+    CameraConfig Camera(std::size_t index);
+    // The camera's current payload (what it sends in a search reply).
+    orvex::DeviceRecord Record(std::size_t index);
+
+    void SetMuted(std::size_t index, bool muted);
+    void SetName(std::size_t index, const std::string& name);
+    void SetAddress(std::size_t index, const std::string& ip);
+    // Each reply goes out after a random delay of 0..ms clock milliseconds.
+    void SetReplySpread(unsigned ms);
+
+    // Clock ticks at which search requests arrived, in order.
+    std::vector<platform::DWORD> SearchTimes();
+    std::vector<SetRequestSeen> SetRequests();
+    std::size_t RepliesSent();
+
+private:
+    struct VirtualCamera {
+        CameraConfig config;
+        orvex::DeviceRecord record;
+        bool muted = false;
+    };
+    struct PendingReply {
+        sockaddr_in to;
+        std::vector<std::uint8_t> datagram;
+    };
+
+    void Run();
+    void HandleDatagram(const std::uint8_t* data, std::size_t size, const sockaddr_in& from);
+    std::int32_t ApplySetRequest(const orvex::DeviceRecord& wanted, orvex::DeviceParams* echo);
+    void SendDue();
+    int MillisecondsToNextReply();
+
+    std::mutex m_lock;
+    std::vector<VirtualCamera> m_cameras;
+    std::multimap<platform::DWORD, PendingReply> m_pending;  // by due tick
+    unsigned m_spreadMs = 0;
+    std::mt19937 m_random{12345};
+    std::vector<platform::DWORD> m_searchTimes;
+    std::vector<SetRequestSeen> m_setRequests;
+    std::size_t m_repliesSent = 0;
+
+    int m_fd = -1;
+    int m_wakeFd = -1;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
+
+}  // namespace camsim

@@ -1,0 +1,106 @@
+// orvex-camsim: a fleet of virtual cameras. Run it only inside a private network
+// namespace (see the README): it answers discovery broadcasts on UDP port 8600.
+#include <unistd.h>
+
+#include <clocale>
+#include <csignal>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "tools/camsim/CameraFleet.h"
+#include "tools/camsim/FleetConsole.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: orvex-camsim [--file FILE] [--camera key=value,...]... [--count N]\n"
+    "                    [--spread MS] [--bind ADDR] [--quiet]\n"
+    "Camera keys: ip mask gateway dns1 dns2 mac port uid name version ddns netmode\n"
+    "             user password rights\n"
+    "Reads commands on standard input (help lists them); ends on 'quit' or end of input\n"
+    "when standard input is a terminal or a pipe, and runs until killed with --quiet.\n";
+
+int Fail(const std::string& message) {
+    std::cerr << "orvex-camsim: " << message << "\n";
+    return 2;
+}
+
+volatile std::sig_atomic_t g_stop = 0;
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::setlocale(LC_ALL, "");
+    std::vector<camsim::CameraConfig> cameras;
+    std::string bindAddress = "0.0.0.0";
+    long spread = 0;
+    bool quiet = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&](std::string* out) {
+            if (i + 1 >= argc) return false;
+            *out = argv[++i];
+            return true;
+        };
+        std::string text, error;
+        if (arg == "--help" || arg == "-h") {
+            std::cout << kUsage;
+            return 0;
+        } else if (arg == "--file") {
+            if (!value(&text)) return Fail("--file needs a file name");
+            std::ifstream in(text);
+            if (!in) return Fail("cannot read " + text);
+            std::stringstream content;
+            content << in.rdbuf();
+            if (!camsim::ParseCameraFile(content.str(), &cameras, &error)) {
+                return Fail(text + ": " + error);
+            }
+        } else if (arg == "--camera") {
+            if (!value(&text)) return Fail("--camera needs key=value,...");
+            camsim::CameraConfig camera;
+            camera.mac[5] = static_cast<std::uint8_t>(cameras.size() + 1);
+            if (!camsim::ParseCameraOption(text, &camera, &error)) return Fail(error);
+            cameras.push_back(camera);
+        } else if (arg == "--count") {
+            if (!value(&text)) return Fail("--count needs a number");
+            const long n = std::strtol(text.c_str(), nullptr, 10);
+            if (n < 1 || n > 10000) return Fail("--count takes 1..10000");
+            for (const auto& c : camsim::GenerateCameras(static_cast<int>(n))) cameras.push_back(c);
+        } else if (arg == "--spread") {
+            if (!value(&text)) return Fail("--spread needs milliseconds");
+            spread = std::strtol(text.c_str(), nullptr, 10);
+            if (spread < 0 || spread > 60000) return Fail("--spread takes 0..60000");
+        } else if (arg == "--bind") {
+            if (!value(&bindAddress)) return Fail("--bind needs an address");
+        } else if (arg == "--quiet") {
+            quiet = true;
+        } else {
+            return Fail("unknown option '" + arg + "'\n" + kUsage);
+        }
+    }
+    if (cameras.empty()) return Fail("no cameras: give --file, --camera or --count");
+
+    camsim::CameraFleet fleet;
+    for (const auto& c : cameras) fleet.AddCamera(c);
+    fleet.SetReplySpread(static_cast<unsigned>(spread));
+    std::string error;
+    if (!fleet.Start(&error, bindAddress)) return Fail(error);
+    std::cerr << "orvex-camsim: " << cameras.size() << " camera(s) answering on UDP 8600\n";
+
+    if (quiet) {
+        std::signal(SIGINT, [](int) { g_stop = 1; });
+        std::signal(SIGTERM, [](int) { g_stop = 1; });
+        while (!g_stop) pause();
+    } else {
+        std::string line;
+        bool quit = false;
+        while (!quit && std::getline(std::cin, line)) {
+            const std::string answer = camsim::RunFleetCommand(fleet, line, &quit);
+            if (!answer.empty()) std::cout << answer << std::endl;
+        }
+    }
+    fleet.Stop();
+    return 0;
+}

@@ -1,0 +1,37 @@
+#include "tools/orvexctl/CommandLine.h"
+
+#include <cstdlib>
+#include <iostream>
+
+#include "platform/UdpSocket.h"
+
+namespace orvexctl {
+
+int BadArguments(const std::string& message) {
+    std::cerr << "orvexctl: " << message << std::endl;
+    return kExitBadArguments;
+}
+
+bool ParseInteger(const std::string& text, long low, long high, long* value) {
+    if (text.empty() || text.size() > 18) return false;
+    char* end = nullptr;
+    const long parsed = std::strtol(text.c_str(), &end, 10);
+    if (*end != '\0' || parsed < low || parsed > high) return false;
+    *value = parsed;
+    return true;
+}
+
+bool IsIpv4(const std::string& text) {
+    in_addr_t ignored = 0;
+    return platform::ParseIpv4(text, &ignored);
+}
+
+std::string OneLine(const std::string& text) {
+    std::string line = text;
+    for (char& c : line) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+    }
+    return line;
+}
+
+}  // namespace orvexctl

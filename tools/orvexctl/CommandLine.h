@@ -1,0 +1,20 @@
+#pragma once
+#include <string>
+#include <vector>
+
+namespace orvexctl {
+
+constexpr int kExitBadArguments = 2;
+
+// Prints "orvexctl: message" on standard error and returns exit status 2.
+int BadArguments(const std::string& message);
+// A whole decimal number within [low, high]; false otherwise.
+bool ParseInteger(const std::string& text, long low, long high, long* value);
+// Dotted IPv4 text (four numbers 0..255).
+bool IsIpv4(const std::string& text);
+// Control characters replaced by '?', so one value stays on one output line.
+std::string OneLine(const std::string& text);
+
+using Arguments = std::vector<std::string>;
+
+}  // namespace orvexctl
