@@ -92,6 +92,37 @@ bool SetField(CameraConfig& camera, const std::string& key, const std::string& v
     } else if (key == "rights") {
         if (!ParseNumber(value, 0, 1, &number)) return fail("not 0 or 1");
         camera.mayChangeSettings = number == 1;
+    } else if (key == "slow" || key == "restart" || key == "newport") {
+        if (!ParseNumber(value, 0, key == "newport" ? 65535 : 3600000, &number)) {
+            return fail("not a number in range");
+        }
+        if (key == "slow") camera.faults.slowReplyMs = static_cast<unsigned>(number);
+        if (key == "restart") camera.faults.restartMs = static_cast<unsigned>(number);
+        if (key == "newport") camera.faults.newPort = static_cast<int>(number);
+    } else if (key == "newip") {
+        if (!IsAddress(value)) return fail("not an IPv4 address");
+        camera.faults.newIp = value;
+    } else if (key == "faults") {
+        std::istringstream names(value);
+        std::string name;
+        while (std::getline(names, name, '+')) {
+            WebFaults& f = camera.faults;
+            if (name == "noclen") f.noContentLength = true;
+            else if (name == "lowerclen") f.lowercaseLength = true;
+            else if (name == "cut") f.cutReply = true;
+            else if (name == "never") f.neverReply = true;
+            else if (name == "reset") f.resetMidBody = true;
+            else if (name == "refuseupload") f.refuseUpload = true;
+            else if (name == "refusedownload") f.refuseDownload = true;
+            else if (name == "nocomeback") f.neverComesBack = true;
+            else if (!name.empty()) return fail("unknown fault");
+        }
+    } else if (key == "app") {
+        camera.appVersion = value;
+    } else if (key == "md5") {
+        camera.paramsMd5 = value;
+    } else if (key == "oem") {
+        camera.oemId = value;
     } else if (key == "uid") {
         camera.uid = value;
     } else if (key == "name") {

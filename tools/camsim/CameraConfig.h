@@ -8,6 +8,22 @@
 
 namespace camsim {
 
+// How a camera's web side misbehaves, switched on per camera.
+struct WebFaults {
+    bool noContentLength = false;   // replies without a Content-Length header
+    bool lowercaseLength = false;   // "Content-length:" instead of "Content-Length:"
+    bool cutReply = false;          // announces more body than it sends, then closes
+    bool neverReply = false;        // reads the request and never answers
+    bool resetMidBody = false;      // sends half the body, then resets the connection
+    bool refuseUpload = false;      // upgrade_firmware/upgrade_htmls answer "failed"
+    bool refuseDownload = false;    // auto_download_file answers "failed"
+    bool neverComesBack = false;    // stays down after accepting firmware
+    unsigned slowReplyMs = 0;       // waits this long (clock ms) before answering
+    unsigned restartMs = 3000;      // down time after accepting firmware (clock ms)
+    std::string newIp;              // comes back on this address (empty: the same)
+    int newPort = 0;                // comes back on this port (0: the same)
+};
+
 // One virtual camera as its owner describes it.
 struct CameraConfig {
     std::string ip = "127.0.0.1";
@@ -25,6 +41,11 @@ struct CameraConfig {
     std::string user = "admin";
     std::string password = "";
     bool mayChangeSettings = true;  // false: set requests get "no rights"
+    // The web side (get_status.cgi and the rest) on ip:port.
+    std::string appVersion = "2.4.10.3";
+    std::string paramsMd5 = "5f4dcc3b5aa765d61d8327deb882cf99";
+    std::string oemId = "orvex";
+    WebFaults faults;
 
     // The search reply payload: the fields above, the uninterpreted bytes as a pattern.
     orvex::DeviceRecord ToRecord() const;
@@ -38,7 +59,9 @@ std::uint8_t ReservedPattern(std::size_t payloadOffset);
 bool ParseMac(const std::string& text, std::array<std::uint8_t, 6>* mac);
 
 // Sets one field by its key (ip, mask, gateway, dns1, dns2, mac, port, uid, name, version,
-// ddns, netmode, user, password, rights); false with a message for a bad key or value.
+// ddns, netmode, user, password, rights, app, md5, oem, faults, slow, restart, newip,
+// newport); false with a message for a bad key or value. "faults" takes a '+'-separated
+// list of: noclen, lowerclen, cut, never, reset, refuseupload, refusedownload, nocomeback.
 bool SetField(CameraConfig& camera, const std::string& key, const std::string& value,
               std::string* error);
 

@@ -66,7 +66,33 @@ bool CameraFleet::Start(std::string* error, const std::string& bindAddress) {
     return true;
 }
 
+bool CameraFleet::StartWeb(std::string* error) {
+    const std::size_t count = CameraCount();
+    for (std::size_t i = m_webs.size(); i < count; ++i) {
+        m_webs.push_back(std::make_unique<CameraWeb>(
+            Camera(i), [this, i](const CameraConfig& now, bool up) { OnWebChange(i, now, up); }));
+        if (!m_webs.back()->Start(error)) return false;
+    }
+    return true;
+}
+
+CameraWeb& CameraFleet::Web(std::size_t index) { return *m_webs.at(index); }
+
+void CameraFleet::OnWebChange(std::size_t index, const CameraConfig& now, bool up) {
+    std::lock_guard<std::mutex> guard(m_lock);
+    VirtualCamera& c = m_cameras.at(index);
+    c.muted = !up;  // a restarting camera does not answer searches either
+    if (!up) return;
+    c.config.ip = now.ip;
+    c.config.port = now.port;
+    c.config.version = now.version;
+    PutText(c.record.szIp, now.ip);
+    PutText(c.record.szVersion, now.version);
+    c.record.wPort = now.port;
+}
+
 void CameraFleet::Stop() {
+    for (auto& web : m_webs) web->Stop();
     if (!m_thread.joinable()) return;
     m_stop = true;
     const std::uint64_t one = 1;

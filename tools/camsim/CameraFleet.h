@@ -14,6 +14,7 @@
 #include "discovery/DiscoveryCodec.h"
 #include "platform/Types.h"
 #include "tools/camsim/CameraConfig.h"
+#include "tools/camsim/CameraWeb.h"
 
 namespace camsim {
 
@@ -35,6 +36,10 @@ public:
     // Binds UDP 8600 on `bindAddress` and starts answering; false with a message.
     bool Start(std::string* error, const std::string& bindAddress = "0.0.0.0");
     void Stop();
+    // Starts the web side of every camera (on its ip:port); false with a message.
+    bool StartWeb(std::string* error);
+    // The web side of a camera (after StartWeb).
+    CameraWeb& Web(std::size_t index);
 
     std::size_t AddCamera(const CameraConfig& camera);
     std::size_t CameraCount();
@@ -68,6 +73,7 @@ private:
     void HandleDatagram(const std::uint8_t* data, std::size_t size, const sockaddr_in& from);
     std::int32_t ApplySetRequest(const orvex::DeviceRecord& wanted, orvex::DeviceParams* echo);
     void SendDue();
+    void OnWebChange(std::size_t index, const CameraConfig& now, bool up);
     int MillisecondsToNextReply();
 
     std::mutex m_lock;
@@ -79,6 +85,7 @@ private:
     std::vector<SetRequestSeen> m_setRequests;
     std::size_t m_repliesSent = 0;
 
+    std::vector<std::unique_ptr<CameraWeb>> m_webs;
     int m_fd = -1;
     int m_wakeFd = -1;
     std::atomic<bool> m_stop{false};

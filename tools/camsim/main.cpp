@@ -10,15 +10,19 @@
 #include <sstream>
 
 #include "tools/camsim/CameraFleet.h"
+#include "tools/camsim/FirmwareServer.h"
 #include "tools/camsim/FleetConsole.h"
 
 namespace {
 
 constexpr const char* kUsage =
     "usage: orvex-camsim [--file FILE] [--camera key=value,...]... [--count N]\n"
-    "                    [--spread MS] [--bind ADDR] [--quiet]\n"
+    "                    [--spread MS] [--bind ADDR] [--no-web] [--firmware ADDR]\n"
+    "                    [--latest VERSION] [--no-firmware] [--quiet]\n"
     "Camera keys: ip mask gateway dns1 dns2 mac port uid name version ddns netmode\n"
-    "             user password rights\n"
+    "             user password rights app md5 oem faults slow restart newip newport\n"
+    "Each camera's web side listens on its ip:port; the firmware server answers\n"
+    "GET /firmware/<version>/cn on ADDR:808 and serves files on ADDR:80 (ADDR 127.0.0.80).\n"
     "Reads commands on standard input (help lists them); ends on 'quit' or end of input\n"
     "when standard input is a terminal or a pipe, and runs until killed with --quiet.\n";
 
@@ -37,6 +41,9 @@ int main(int argc, char** argv) {
     std::string bindAddress = "0.0.0.0";
     long spread = 0;
     bool quiet = false;
+    bool web = true;
+    bool firmware = true;
+    camsim::FirmwareServer::Settings firmwareSettings;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         auto value = [&](std::string* out) {
@@ -74,6 +81,14 @@ int main(int argc, char** argv) {
             if (spread < 0 || spread > 60000) return Fail("--spread takes 0..60000");
         } else if (arg == "--bind") {
             if (!value(&bindAddress)) return Fail("--bind needs an address");
+        } else if (arg == "--no-web") {
+            web = false;
+        } else if (arg == "--no-firmware") {
+            firmware = false;
+        } else if (arg == "--firmware") {
+            if (!value(&firmwareSettings.ip)) return Fail("--firmware needs an address");
+        } else if (arg == "--latest") {
+            if (!value(&firmwareSettings.latest)) return Fail("--latest needs a version");
         } else if (arg == "--quiet") {
             quiet = true;
         } else {
@@ -87,7 +102,12 @@ int main(int argc, char** argv) {
     fleet.SetReplySpread(static_cast<unsigned>(spread));
     std::string error;
     if (!fleet.Start(&error, bindAddress)) return Fail(error);
-    std::cerr << "orvex-camsim: " << cameras.size() << " camera(s) answering on UDP 8600\n";
+    if (web && !fleet.StartWeb(&error)) return Fail(error);
+    camsim::FirmwareServer firmwareServer(firmwareSettings);
+    if (firmware && !firmwareServer.Start(&error)) return Fail("firmware server: " + error);
+    std::cerr << "orvex-camsim: " << cameras.size() << " camera(s) answering on UDP 8600"
+              << (web ? ", each with its web side" : "")
+              << (firmware ? ", firmware server on " + firmwareSettings.ip + ":808" : "") << "\n";
 
     if (quiet) {
         std::signal(SIGINT, [](int) { g_stop = 1; });
@@ -101,6 +121,7 @@ int main(int argc, char** argv) {
             if (!answer.empty()) std::cout << answer << std::endl;
         }
     }
+    firmwareServer.Stop();
     fleet.Stop();
     return 0;
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "tools/orvexctl/AdaptersCommand.h"
+#include "tools/orvexctl/CgiCommand.h"
 #include "tools/orvexctl/CommandLine.h"
 #include "tools/orvexctl/ScanCommand.h"
 
@@ -12,7 +13,13 @@ namespace {
 constexpr const char* kUsage =
     "usage: orvexctl COMMAND [OPTIONS]\n"
     "  adapters                                   list the network adapters\n"
-    "  scan --bind ADDR [--seconds N] [--events]  find cameras from the local address ADDR\n";
+    "  scan --bind ADDR [--seconds N] [--events]  find cameras from the local address ADDR\n"
+    "  cgi exec URL                               run a camera CGI command\n"
+    "  cgi values URL KEY...                      read named values of a CGI reply\n"
+    "  cgi upload URL FILE                        upload a firmware file\n"
+    "  cgi download URL [--kind 4..8]             download a reply as the firmware query does\n"
+    "  firmware-doc [TEXT]                        read a firmware server document (or stdin)\n"
+    "  (cgi commands take --timeout SECONDS, default 5)\n";
 
 }  // namespace
 
@@ -26,6 +33,8 @@ int main(int argc, char** argv) {
     const orvexctl::Arguments args(argv + 2, argv + argc);
     if (command == "adapters") return orvexctl::RunAdapters(args);
     if (command == "scan") return orvexctl::RunScan(args);
+    if (command == "cgi") return orvexctl::RunCgi(args);
+    if (command == "firmware-doc") return orvexctl::RunFirmwareDoc(args);
     if (command == "--help" || command == "-h" || command == "help") {
         std::cout << kUsage;
         return 0;

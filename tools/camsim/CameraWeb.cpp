@@ -1,0 +1,287 @@
+#include "tools/camsim/CameraWeb.h"
+
+#include <arpa/inet.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <sstream>
+
+#include "platform/Clock.h"
+#include "platform/UdpSocket.h"
+
+namespace camsim {
+namespace {
+
+const char* const kReplyHeader =
+    "HTTP/1.1 200 OK\r\n"
+    "Server: Orvex-Camsim/1.0 (virtual IP camera)\r\n"
+    "Content-Type: text/plain\r\n"
+    "Cache-Control: no-cache, no-store, must-revalidate\r\n"
+    "Pragma: no-cache\r\n"
+    "Connection: close\r\n";
+
+std::string Var(const std::string& name, const std::string& value) {
+    return "var " + name + "=\"" + value + "\";\r\n";
+}
+
+// The next version: the last number of the current one plus one.
+std::string BumpVersion(const std::string& version) {
+    const auto dot = version.rfind('.');
+    const std::string head = dot == std::string::npos ? "" : version.substr(0, dot + 1);
+    const long last = std::strtol(version.c_str() + (dot == std::string::npos ? 0 : dot + 1), nullptr, 10);
+    return head + std::to_string(last + 1);
+}
+
+// The file of a multipart/form-data body, checked against the boundary of its header.
+bool TakeMultipartFile(const HttpRequest& request, std::string* fileName, std::string* bytes) {
+    const auto type = request.headers.find("content-type");
+    if (type == request.headers.end()) return false;
+    const auto at = type->second.find("boundary=");
+    if (at == std::string::npos) return false;
+    const std::string delimiter = "--" + type->second.substr(at + 9);
+    const std::string& body = request.body;
+    if (body.compare(0, delimiter.size() + 2, delimiter + "\r\n") != 0) return false;
+    const auto headersEnd = body.find("\r\n\r\n");
+    if (headersEnd == std::string::npos) return false;
+    const std::string partHeaders = body.substr(0, headersEnd);
+    const auto name = partHeaders.find("filename=\"");
+    if (name == std::string::npos) return false;
+    *fileName = partHeaders.substr(name + 10, partHeaders.find('"', name + 10) - name - 10);
+    const std::string closing = "\r\n" + delimiter + "--\r\n";
+    if (body.size() < headersEnd + 4 + closing.size() ||
+        body.compare(body.size() - closing.size(), closing.size(), closing) != 0) {
+        return false;
+    }
+    *bytes = body.substr(headersEnd + 4, body.size() - closing.size() - headersEnd - 4);
+    return !bytes->empty();
+}
+
+}  // namespace
+
+CameraWeb::CameraWeb(const CameraConfig& config, ChangeListener listener)
+    : m_config(config), m_listener(std::move(listener)) {}
+
+CameraWeb::~CameraWeb() { Stop(); }
+
+bool CameraWeb::Start(std::string* error) {
+    CameraConfig config = Config();
+    m_stopped.Reset();
+    if (!m_server.Start(config.ip, config.port,
+                        [this](const HttpRequest& r, HttpConnection& c) { Handle(r, c); }, error)) {
+        return false;
+    }
+    m_up = true;
+    return true;
+}
+
+void CameraWeb::Stop() {
+    m_stopped.Set();
+    if (m_restartThread.joinable()) m_restartThread.join();
+    m_server.Stop();
+    m_up = false;
+}
+
+CameraConfig CameraWeb::Config() {
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_config;
+}
+
+void CameraWeb::SetFaults(const WebFaults& faults) {
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_config.faults = faults;
+}
+
+void CameraWeb::SetCredentials(const std::string& user, const std::string& password) {
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_config.user = user;
+    m_config.password = password;
+}
+
+bool CameraWeb::Up() { return m_up; }
+
+std::vector<CameraWeb::Upload> CameraWeb::Uploads() {
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_uploads;
+}
+
+std::vector<std::string> CameraWeb::Requests() {
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_requests;
+}
+
+std::string CameraWeb::VersionOfFirmware(const std::string& bytes, const std::string& current) {
+    if (bytes.compare(0, 8, "ORVEXFW ") == 0) {
+        const auto end = bytes.find('\n');
+        if (end != std::string::npos && end > 8 && end < 40) return bytes.substr(8, end - 8);
+    }
+    return BumpVersion(current);
+}
+
+bool CameraWeb::WaitClock(unsigned ms) {
+    return !m_stopped.Wait(static_cast<platform::DWORD>(ms));
+}
+
+void CameraWeb::Handle(const HttpRequest& request, HttpConnection& connection) {
+    WebFaults faults;
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_requests.push_back(request.target);
+        faults = m_config.faults;
+    }
+    if (faults.neverReply) {
+        connection.WaitForClose(m_server.Stopping());
+        return;
+    }
+    if (faults.slowReplyMs > 0 && !WaitClock(faults.slowReplyMs)) return;
+    bool restart = false;
+    bool webUi = false;
+    std::string newVersion;
+    const std::string body = Answer(request, &restart, &webUi, &newVersion);
+    Reply(connection, body, faults);
+    if (restart) BeginRestart(webUi, newVersion);
+}
+
+std::string CameraWeb::Answer(const HttpRequest& request, bool* restart, bool* webUi,
+                              std::string* newVersion) {
+    const auto query = request.QueryValues();
+    auto value = [&](const char* key) {
+        const auto it = query.find(key);
+        return it == query.end() ? std::string() : it->second;
+    };
+    CameraConfig config = Config();
+    const bool known = request.path == "/get_status.cgi" ||
+                       request.path == "/set_factory_param.cgi" ||
+                       request.path == "/upgrade_firmware.cgi" ||
+                       request.path == "/upgrade_htmls.cgi" ||
+                       request.path == "/auto_download_file.cgi";
+    if (!known) return Var("result", "error: no such page");
+    if (value("user") != config.user || value("pwd") != config.password) {
+        return Var("result", "Auth Failed");
+    }
+    if (request.path == "/get_status.cgi") {
+        return Var("sys_ver", config.version) + Var("app_version", config.appVersion) +
+               Var("params_md5", config.paramsMd5) + Var("oem_id", config.oemId) +
+               Var("deviceid", config.uid);
+    }
+    if (request.path == "/set_factory_param.cgi") {
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_config.uid = value("deviceid");
+        return Var("result", "ok");
+    }
+    if (request.path == "/auto_download_file.cgi") {
+        std::string bytes;
+        if (config.faults.refuseDownload ||
+            !FetchFile(value("server"), std::atoi(value("port").c_str()), value("file"), &bytes) ||
+            bytes.empty()) {
+            return Var("result", "failed");
+        }
+        *newVersion = VersionOfFirmware(bytes, config.version);
+        *restart = true;
+        return Var("result", "ok");
+    }
+    // The two uploads.
+    Upload upload;
+    upload.cgi = request.path.substr(1);
+    upload.rawHeader = request.rawHeader;
+    if (request.method != "POST" || config.faults.refuseUpload ||
+        !TakeMultipartFile(request, &upload.fileName, &upload.bytes)) {
+        return Var("result", "failed");
+    }
+    *webUi = upload.cgi == "upgrade_htmls.cgi";
+    *newVersion = VersionOfFirmware(upload.bytes, *webUi ? config.appVersion : config.version);
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_uploads.push_back(upload);
+    }
+    *restart = true;
+    return Var("result", "ok");
+}
+
+void CameraWeb::Reply(HttpConnection& connection, const std::string& body,
+                      const WebFaults& faults) {
+    std::string header = kReplyHeader;
+    if (!faults.noContentLength) {
+        header += faults.lowercaseLength ? "Content-length: " : "Content-Length: ";
+        header += std::to_string(body.size() + (faults.cutReply ? 100 : 0)) + "\r\n";
+    }
+    header += "\r\n";
+    if (faults.resetMidBody) {
+        connection.Send(header + body.substr(0, body.size() / 2));
+        connection.Reset();
+        return;
+    }
+    connection.Send(header + body);
+}
+
+void CameraWeb::BeginRestart(bool webUi, const std::string& newVersion) {
+    if (m_restarting.exchange(true)) return;
+    if (m_restartThread.joinable()) m_restartThread.join();
+    m_restartThread = std::thread([this, webUi, newVersion] {
+        // Let the reply leave before the camera goes down.
+        platform::Clock::Sleep(20);
+        m_server.Stop();
+        m_up = false;
+        CameraConfig now = Config();
+        if (m_listener) m_listener(now, false);
+        if (!WaitClock(now.faults.restartMs) || now.faults.neverComesBack) {
+            m_restarting = false;
+            return;
+        }
+        {
+            std::lock_guard<std::mutex> guard(m_lock);
+            (webUi ? m_config.appVersion : m_config.version) = newVersion;
+            if (!m_config.faults.newIp.empty()) m_config.ip = m_config.faults.newIp;
+            if (m_config.faults.newPort != 0) {
+                m_config.port = static_cast<std::uint16_t>(m_config.faults.newPort);
+            }
+            now = m_config;
+        }
+        std::string error;
+        if (m_server.Start(now.ip, now.port,
+                           [this](const HttpRequest& r, HttpConnection& c) { Handle(r, c); },
+                           &error)) {
+            m_up = true;
+            if (m_listener) m_listener(now, true);
+        }
+        m_restarting = false;
+    });
+}
+
+bool FetchFile(const std::string& host, int port, const std::string& path, std::string* body) {
+    in_addr_t address = 0;
+    if (!platform::ParseIpv4(host, &address) || port <= 0 || port > 65535) return false;
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    timeval tv{5, 0};
+    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof(tv));
+    setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof(tv));
+    sockaddr_in peer{};
+    peer.sin_family = AF_INET;
+    peer.sin_addr.s_addr = address;
+    peer.sin_port = htons(static_cast<std::uint16_t>(port));
+    std::string reply;
+    if (connect(fd, reinterpret_cast<sockaddr*>(&peer), sizeof(peer)) == 0) {
+        const std::string request = "GET " + std::string(path.empty() || path[0] != '/' ? "/" : "") +
+                                    path + " HTTP/1.0\r\nHost: " + host + "\r\n\r\n";
+        if (send(fd, request.data(), request.size(), MSG_NOSIGNAL) ==
+            static_cast<ssize_t>(request.size())) {
+            char buffer[65536];
+            ssize_t n;
+            while ((n = recv(fd, buffer, sizeof(buffer), 0)) > 0 &&
+                   reply.size() < HttpServer::kMaxBody) {
+                reply.append(buffer, static_cast<std::size_t>(n));
+            }
+        }
+    }
+    close(fd);
+    const auto end = reply.find("\r\n\r\n");
+    if (reply.compare(0, 12, "HTTP/1.1 200") != 0 && reply.compare(0, 12, "HTTP/1.0 200") != 0) {
+        return false;
+    }
+    if (end == std::string::npos) return false;
+    *body = reply.substr(end + 4);
+    return true;
+}
+
+}  // namespace camsim
