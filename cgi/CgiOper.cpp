@@ -174,7 +174,8 @@ BOOL CCgiOper::GetCgiValues(const char* url, int timeout, const std::vector<std:
     ReplyMap map;
     int code = 1;
     if (!ParseCgiReply(url, timeout, map, &code, nContentLen)) {
-        if (nResult) *nResult = code;
+        // A fault while parsing a reply the transport got must not read as success.
+        if (nResult) *nResult = code == 0 ? 1 : code;
         return FALSE;
     }
     if (nResult) *nResult = code;

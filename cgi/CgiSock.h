@@ -63,7 +63,8 @@ private:
     void Reset(int timeout);
     int Socket() const;
     void CloseSocket();
-    bool SendAll(const char* data, std::size_t size);
+    // One send (repeated for a partial send); `more` says more of the request follows.
+    bool SendAll(const char* data, std::size_t size, bool more = false);
     // Waits for more than 164 bytes and reads one reply into m_szRecvBuf; sets 8, 13 or
     // 14 on failure and leaves the code alone when the reply is complete.
     void ReceiveReply();

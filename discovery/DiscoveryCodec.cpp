@@ -1,5 +1,6 @@
 #include "discovery/DiscoveryCodec.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/CodePage.h"
@@ -49,7 +50,7 @@ std::array<std::uint8_t, kSetReplySize> BuildSetReply(const DeviceParams& params
 
 DecodedReply DecodeReply(const std::uint8_t* data, std::size_t length) {
     std::uint8_t buffer[kReceiveBufferSize] = {};
-    std::memcpy(buffer, data, length < kReceiveBufferSize ? length : kReceiveBufferSize);
+    if (length > 0) std::memcpy(buffer, data, std::min(length, kReceiveBufferSize));
     DecodedReply reply;
     if (buffer[0] != 0x44 || buffer[1] != 0x48) {
         reply.kind = DecodedReply::kDropped;

@@ -21,4 +21,20 @@ ctest --test-dir build-asan --output-on-failure -j2 -L 'core|tools'
 build build-tsan -DORVEX_SANITIZE=thread -DORVEX_BUILD_GUI=OFF -DORVEX_BUILD_BENCH=OFF
 TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan --output-on-failure -j2 -L 'core|tools'
 
+# Fuzz targets: clang, libFuzzer and ASan/UBSan, a short bounded run each from the seeds.
+build build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DORVEX_FUZZ=ON \
+  -DORVEX_SANITIZE=address,undefined,fuzzer-no-link
+for target in http_head cgi_reply url firmware_doc discovery_reply; do
+  work="build-fuzz/corpus-$target"
+  mkdir -p "$work"
+  echo "fuzzing $target"
+  if ! "build-fuzz/fuzz/fuzz_$target" -max_total_time="${ORVEX_FUZZ_SECONDS:-15}" -max_len=4096 \
+    -artifact_prefix="build-fuzz/crash-$target-" "$work" "fuzz/corpus/$target" \
+    >"build-fuzz/$target.log" 2>&1; then
+    cat "build-fuzz/$target.log"
+    exit 1
+  fi
+  tail -n 1 "build-fuzz/$target.log"
+done
+
 echo "all tests passed"
