@@ -1,5 +1,6 @@
 #include "platform/Clock.h"
 
+#include <cstdlib>
 #include <mutex>
 #include <thread>
 
@@ -67,6 +68,13 @@ void Clock::SetTickCount(DWORD tick) {
     // Keep the high part so that the count only moves within the 32-bit window.
     const auto now = static_cast<std::uint64_t>(TicksNowLocked(s));
     RebaseLocked(s, static_cast<double>((now & ~std::uint64_t{0xFFFFFFFFu}) + tick));
+}
+
+double TimeScaleFromEnvironment() {
+    const char* text = std::getenv("ORVEX_TIME_SCALE");
+    if (!text) return 1.0;
+    const double scale = std::strtod(text, nullptr);
+    return scale >= 0.01 && scale <= 1000 ? scale : 1.0;
 }
 
 }  // namespace platform

@@ -23,4 +23,7 @@ public:
     static void SetTickCount(DWORD tick);
 };
 
+// ORVEX_TIME_SCALE from the environment (demos and tests run the clock faster), else 1.
+double TimeScaleFromEnvironment();
+
 }  // namespace platform

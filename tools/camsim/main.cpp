@@ -3,12 +3,14 @@
 #include <unistd.h>
 
 #include <clocale>
+
 #include <csignal>
 #include <cstring>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 
+#include "platform/Clock.h"
 #include "tools/camsim/CameraFleet.h"
 #include "tools/camsim/FirmwareServer.h"
 #include "tools/camsim/FleetConsole.h"
@@ -37,6 +39,7 @@ volatile std::sig_atomic_t g_stop = 0;
 
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
+    platform::Clock::SetTimeScale(platform::TimeScaleFromEnvironment());
     std::vector<camsim::CameraConfig> cameras;
     std::string bindAddress = "0.0.0.0";
     long spread = 0;

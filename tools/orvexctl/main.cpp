@@ -1,12 +1,16 @@
 // orvexctl: the engine from the command line, for scripts and checks without a display.
 #include <clocale>
+
 #include <iostream>
 #include <string>
+
+#include "platform/Clock.h"
 
 #include "tools/orvexctl/AdaptersCommand.h"
 #include "tools/orvexctl/CgiCommand.h"
 #include "tools/orvexctl/CommandLine.h"
 #include "tools/orvexctl/ScanCommand.h"
+#include "tools/orvexctl/UpgradeCommand.h"
 
 namespace {
 
@@ -19,12 +23,18 @@ constexpr const char* kUsage =
     "  cgi upload URL FILE                        upload a firmware file\n"
     "  cgi download URL [--kind 4..8]             download a reply as the firmware query does\n"
     "  firmware-doc [TEXT]                        read a firmware server document (or stdin)\n"
-    "  (cgi commands take --timeout SECONDS, default 5)\n";
+    "  (cgi commands take --timeout SECONDS, default 5)\n"
+    "  upgrade --host H --port P --user U --password W\n"
+    "          (--smart --version V [--yes] | --webui FILE | --system FILE)\n"
+    "                                             upgrade a camera's firmware\n"
+    "  set-uid --host H --port P --user U --password W UID\n"
+    "                                             write a new UID into a camera\n";
 
 }  // namespace
 
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
+    platform::Clock::SetTimeScale(platform::TimeScaleFromEnvironment());
     if (argc < 2) {
         std::cerr << kUsage;
         return orvexctl::kExitBadArguments;
@@ -35,6 +45,8 @@ int main(int argc, char** argv) {
     if (command == "scan") return orvexctl::RunScan(args);
     if (command == "cgi") return orvexctl::RunCgi(args);
     if (command == "firmware-doc") return orvexctl::RunFirmwareDoc(args);
+    if (command == "upgrade") return orvexctl::RunUpgrade(args);
+    if (command == "set-uid") return orvexctl::RunSetUid(args);
     if (command == "--help" || command == "-h" || command == "help") {
         std::cout << kUsage;
         return 0;
