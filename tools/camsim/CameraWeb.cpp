@@ -161,7 +161,8 @@ std::string CameraWeb::Answer(const HttpRequest& request, bool* restart, bool* w
         return Var("result", "Auth Failed");
     }
     if (request.path == "/get_status.cgi") {
-        return Var("sys_ver", config.version) + Var("app_version", config.appVersion) +
+        return (config.faults.omitSysVer ? "" : Var("sys_ver", config.version)) +
+               Var("app_version", config.appVersion) +
                Var("params_md5", config.paramsMd5) + Var("oem_id", config.oemId) +
                Var("deviceid", config.uid);
     }
