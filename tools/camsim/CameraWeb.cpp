@@ -78,7 +78,12 @@ bool CameraWeb::Start(std::string* error) {
 
 void CameraWeb::Stop() {
     m_stopped.Set();
-    if (m_restartThread.joinable()) m_restartThread.join();
+    std::thread restart;
+    {
+        std::lock_guard<std::mutex> guard(m_restartLock);
+        restart.swap(m_restartThread);
+    }
+    if (restart.joinable()) restart.join();
     m_server.Stop();
     m_up = false;
 }
@@ -218,7 +223,12 @@ void CameraWeb::Reply(HttpConnection& connection, const std::string& body,
 
 void CameraWeb::BeginRestart(bool webUi, const std::string& newVersion) {
     if (m_restarting.exchange(true)) return;
-    if (m_restartThread.joinable()) m_restartThread.join();
+    std::lock_guard<std::mutex> guard(m_restartLock);
+    if (m_stopped.IsSet()) {
+        m_restarting = false;
+        return;
+    }
+    if (m_restartThread.joinable()) m_restartThread.join();  // finished: m_restarting was clear
     m_restartThread = std::thread([this, webUi, newVersion] {
         // Let the reply leave before the camera goes down.
         platform::Clock::Sleep(20);

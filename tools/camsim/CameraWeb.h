@@ -60,6 +60,7 @@ private:
     std::vector<Upload> m_uploads;
     std::vector<std::string> m_requests;
     HttpServer m_server;
+    std::mutex m_restartLock;  // guards m_restartThread
     std::thread m_restartThread;
     std::atomic<bool> m_restarting{false};
     std::atomic<bool> m_up{false};

@@ -87,6 +87,7 @@ void HttpConnection::WaitForClose(const std::atomic<bool>& stop) {
 HttpServer::~HttpServer() { Stop(); }
 
 bool HttpServer::Start(const std::string& ip, int port, Handler handler, std::string* error) {
+    std::lock_guard<std::mutex> life(m_lifeLock);
     in_addr_t address = 0;
     if (!platform::ParseIpv4(ip, &address)) {
         *error = "not an IPv4 address: " + ip;
@@ -113,6 +114,7 @@ bool HttpServer::Start(const std::string& ip, int port, Handler handler, std::st
 }
 
 void HttpServer::Stop() {
+    std::lock_guard<std::mutex> life(m_lifeLock);
     if (m_listenFd < 0) return;
     m_stop = true;
     const std::uint64_t one = 1;
@@ -122,7 +124,8 @@ void HttpServer::Stop() {
     m_acceptThread.join();
     close(m_listenFd);  // from here on, connections are refused
     close(m_wakeFd);
-    m_listenFd = m_wakeFd = -1;
+    m_listenFd = -1;
+    m_wakeFd = -1;
     std::vector<Worker> workers;
     {
         std::lock_guard<std::mutex> guard(m_lock);

@@ -52,7 +52,7 @@ public:
     bool Start(const std::string& ip, int port, Handler handler, std::string* error);
     // Refuses new connections, ends open ones and joins every thread.
     void Stop();
-    bool Running() const { return m_listenFd >= 0; }
+    bool Running() const { return m_listenFd.load() >= 0; }
     const std::atomic<bool>& Stopping() const { return m_stop; }
     // Bodies larger than this are refused (the connection is closed).
     static constexpr std::size_t kMaxBody = 64 * 1024 * 1024;
@@ -61,8 +61,9 @@ private:
     void AcceptLoop();
     void Serve(int fd);
 
+    std::mutex m_lifeLock;  // Start and Stop may come from different threads (a restart)
     Handler m_handler;
-    int m_listenFd = -1;
+    std::atomic<int> m_listenFd{-1};
     int m_wakeFd = -1;
     std::atomic<bool> m_stop{false};
     std::thread m_acceptThread;

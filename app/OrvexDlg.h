@@ -1,0 +1,78 @@
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "discovery/CameraTable.h"
+#include "discovery/Lanprobe.h"
+#include "discovery/UpdateThread.h"
+#include "netcard/NetCardItem.h"
+#include "ui/CDialog.h"
+
+namespace orvex {
+
+class CDlgBasicInfo;
+
+// The main window: the computer's adapters, the camera list found on the chosen one, the
+// pages of the selected camera and the commands Export, One Key Set, Find, Apply and Close.
+// It owns the discovery threads, which reach it only through posted messages.
+class COrvexDlg : public CDialog {
+    Q_OBJECT
+public:
+    explicit COrvexDlg(QWidget* parent = nullptr);
+    ~COrvexDlg() override;
+
+    bool StartDiscovery(const std::wstring& ip);
+    void StopDiscovery();
+    void ShowCameraCount(std::size_t count);
+    void ShowCamera(const DeviceRecord* record);
+    void ApplyLanguage();
+    // Where the camera with this MAC text is now; callable from any thread.
+    bool FindCameraByMac(const std::string& mac, std::string* ip, int* port);
+
+    CameraTable& Table() { return m_table; }
+    CDlgBasicInfo* BasicPage() const { return m_basic.get(); }
+    CUpdateThread& Scheduler() { return m_scheduler; }
+    const std::vector<NetCardItem>& Adapters() const { return m_adapters; }
+
+    // Commands, as the buttons and the list run them.
+    void OnApply();
+    void OnOneKeySet();
+    void OnFind();
+    void OnExport();
+    void OnListClick();
+    void OnListDoubleClick();
+    void OnAdapterChange();
+    void OnLanguageChange();
+    void OnTabChange();
+    void ShowAbout();
+
+protected:
+    bool OnInitDialog() override;
+    void OnCommand(int id) override;
+    void OnOK() override { OnApply(); }
+    void OnSelChange(int id) override;
+    void OnNotify(int id, Notify code) override;
+    platform::LRESULT OnMessage(const platform::Message& msg) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    class ListView;
+    void FillAdapterPanel();
+    void FillAddressEdits(const NetCardItem& item);
+    void PlacePages();
+    int FirstSelectedRow() const;
+    const NetCardItem* SelectedAdapter() const;
+
+    std::vector<NetCardItem> m_adapters;
+    std::unique_ptr<ListView> m_view;
+    CameraTable m_table;
+    CLanprobe m_prober;
+    CUpdateThread m_scheduler;
+    std::unique_ptr<CDlgBasicInfo> m_basic;
+    std::unique_ptr<CDialog> m_other;
+    std::unique_ptr<CDialog> m_smart;
+    std::wstring m_aboutText;
+};
+
+}  // namespace orvex

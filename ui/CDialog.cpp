@@ -1,0 +1,271 @@
+#include "ui/CDialog.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <stdexcept>
+
+#include "pages/LimitEdit.h"
+#include "pages/XPButton.h"
+#include "ui/DialogMessageTarget.h"
+#include "ui/IpAddressCtrl.h"
+#include "ui/TabControl.h"
+#include "ui/UiLanguage.h"
+#include "ui/UpDownCtrl.h"
+
+namespace orvex {
+namespace {
+
+const DialogTemplate& TemplateOf(int id) {
+    const DialogTemplate* t = FindDialogTemplate(id);
+    if (!t) throw std::invalid_argument("no dialog template " + std::to_string(id));
+    return *t;
+}
+
+QString InitialText(const ControlTemplate& control) {
+    if (control.textId != 0) return UiLanguage::LoadQ(control.textId);
+    return control.text ? ToQString(control.text) : QString();
+}
+
+}  // namespace
+
+CDialog::CDialog(int templateId, QWidget* parent)
+    : QDialog(parent),
+      m_template(&TemplateOf(templateId)),
+      m_units(DialogFont(m_template->fontFace, m_template->fontPoints)) {
+    setFont(DialogFont(m_template->fontFace, m_template->fontPoints));
+    m_target = std::make_shared<DialogMessageTarget>(this, [this](const platform::Message& msg) {
+        return OnMessage(msg);
+    });
+    m_hwnd = platform::WindowRegistry::Register(m_target);
+}
+
+CDialog::~CDialog() {
+    platform::WindowRegistry::Unregister(m_hwnd);
+    for (const platform::Message& msg : m_target->TakeLeftovers()) {
+        if (m_leftover) m_leftover(msg);
+    }
+}
+
+void CDialog::SetLeftoverHandler(std::function<void(const platform::Message&)> handler) {
+    m_leftover = std::move(handler);
+}
+
+void CDialog::PumpMessages() { m_target->Drain(); }
+void CDialog::ReleaseSenders() { m_target->ReleaseSenders(); }
+
+void CDialog::Build() {
+    if (m_built) return;
+    m_built = true;
+    const QRect size = m_units.Map(0, 0, m_template->width, m_template->height);
+    setFixedSize(size.width(), size.height());
+    std::vector<QWidget*> frames;
+    for (const ControlTemplate& control : m_template->controls) {
+        QWidget* widget = CreateControl(control);
+        const int height = control.kind == ControlKind::kDropDownList
+                               ? widget->sizeHint().height()
+                               : m_units.Map(0, 0, 0, control.height).height();
+        const QRect r = m_units.Map(control.x, control.y, control.width, control.height);
+        widget->setGeometry(r.x(), r.y(), r.width(), height);
+        if (control.style & kStyleHidden) widget->hide();
+        if (control.style & kStyleDisabled) widget->setEnabled(false);
+        if (control.kind == ControlKind::kGroupBox) frames.push_back(widget);
+        if (control.id != 0) m_items[control.id] = widget;
+        m_ids[widget] = control.id;
+        Connect(control, widget);
+    }
+    for (QWidget* frame : frames) frame->lower();  // group boxes stay behind their contents
+}
+
+QWidget* CDialog::CreateControl(const ControlTemplate& control) {
+    const QString text = InitialText(control);
+    switch (control.kind) {
+        case ControlKind::kStatic: {
+            auto* label = new QLabel(text, this);
+            label->setWordWrap(control.height > 10);
+            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            return label;
+        }
+        case ControlKind::kIcon: {
+            auto* label = new QLabel(this);
+            label->setPixmap(QApplication::windowIcon().pixmap(32, 32));
+            return label;
+        }
+        case ControlKind::kEdit: {
+            QLineEdit* edit = (control.style & kStyleFiltered) ? new CLimitEdit(this) : new QLineEdit(this);
+            edit->setReadOnly(control.style & kStyleReadOnly);
+            if (control.style & kStylePassword) edit->setEchoMode(QLineEdit::Password);
+            edit->setText(text);
+            return edit;
+        }
+        case ControlKind::kGroupBox:
+            return new QGroupBox(text, this);
+        case ControlKind::kDropDownList:
+            return new QComboBox(this);
+        case ControlKind::kReportList: {
+            auto* list = new QTableWidget(this);
+            list->setShowGrid(true);
+            list->setSelectionBehavior(QAbstractItemView::SelectRows);
+            list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+            list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+            list->verticalHeader()->hide();
+            list->horizontalHeader()->setSectionsMovable(true);
+            list->horizontalHeader()->setHighlightSections(false);
+            list->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+            list->verticalHeader()->setDefaultSectionSize(list->fontMetrics().height() + 4);
+            list->setWordWrap(false);
+            return list;
+        }
+        case ControlKind::kTabControl:
+            return new TabControl(this);
+        case ControlKind::kIpAddress:
+            return new IpAddressCtrl(this);
+        case ControlKind::kUpDown:
+            return new UpDownCtrl(this);
+        case ControlKind::kListBox:
+            return new QListWidget(this);
+        case ControlKind::kRadio:
+            return new QRadioButton(text, this);
+        case ControlKind::kPushButton: {
+            QPushButton* button = (control.style & kStyleOwnerDraw) ? new CXPButton(this) : new QPushButton(this);
+            button->setText(text);
+            button->setAutoDefault(true);
+            button->setDefault(control.style & kStyleDefault);
+            return button;
+        }
+    }
+    return new QWidget(this);
+}
+
+void CDialog::Connect(const ControlTemplate& control, QWidget* widget) {
+    const int id = control.id;
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        connect(button, &QAbstractButton::clicked, this, [this, id] { OnCommand(id); });
+    } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
+        connect(combo, QOverload<int>::of(&QComboBox::activated), this, [this, id] { OnSelChange(id); });
+    } else if (auto* tabs = qobject_cast<TabControl*>(widget)) {
+        connect(tabs, &TabControl::SelectionChanged, this, [this, id] { OnSelChange(id); });
+    } else if (auto* upDown = qobject_cast<UpDownCtrl*>(widget)) {
+        connect(upDown, &UpDownCtrl::Stepped, this, [this, id](int delta) { OnUpDown(id, delta); });
+    } else if (auto* list = qobject_cast<QTableWidget*>(widget)) {
+        list->viewport()->installEventFilter(this);
+        m_ids[list->viewport()] = id;
+    }
+}
+
+bool CDialog::eventFilter(QObject* watched, QEvent* event) {
+    const auto it = m_ids.find(watched);
+    if (it != m_ids.end() && qobject_cast<QTableWidget*>(Item(it->second))) {
+        if (event->type() == QEvent::MouseButtonRelease) {
+            OnNotify(it->second, kNotifyClick);
+        } else if (event->type() == QEvent::MouseButtonDblClick) {
+            QDialog::eventFilter(watched, event);
+            OnNotify(it->second, kNotifyDoubleClick);
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+int CDialog::DoModal() {
+    Build();
+    OnInitDialog();
+    m_result = 2;
+    exec();
+    return m_result;
+}
+
+void CDialog::CreateChild(QWidget* parent) {
+    setParent(parent);
+    setWindowFlags(Qt::Widget);
+    Build();
+    OnInitDialog();
+    hide();
+}
+
+void CDialog::EndDialog(int result) {
+    m_result = result;
+    done(result);
+}
+
+QWidget* CDialog::Item(int id) const {
+    const auto it = m_items.find(id);
+    return it == m_items.end() ? nullptr : it->second;
+}
+
+std::wstring CDialog::ItemText(int id) const {
+    QWidget* w = Item(id);
+    if (auto* edit = qobject_cast<QLineEdit*>(w)) return FromQString(edit->text());
+    if (auto* label = qobject_cast<QLabel*>(w)) return FromQString(label->text());
+    if (auto* button = qobject_cast<QAbstractButton*>(w)) return FromQString(button->text());
+    if (auto* group = qobject_cast<QGroupBox*>(w)) return FromQString(group->title());
+    if (auto* combo = qobject_cast<QComboBox*>(w)) return FromQString(combo->currentText());
+    if (auto* ip = qobject_cast<IpAddressCtrl*>(w)) return ip->Text();
+    return L"";
+}
+
+void CDialog::SetItemText(int id, const std::wstring& text) {
+    QWidget* w = Item(id);
+    const QString q = ToQString(text);
+    if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+        edit->setText(q);
+        edit->setCursorPosition(0);
+    } else if (auto* label = qobject_cast<QLabel*>(w)) {
+        label->setText(q);
+    } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+        button->setText(q);
+    } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
+        group->setTitle(q);
+    } else if (auto* ip = qobject_cast<IpAddressCtrl*>(w)) {
+        ip->SetText(text);
+    }
+}
+
+void CDialog::EnableItem(int id, bool enable) {
+    if (QWidget* w = Item(id)) w->setEnabled(enable);
+}
+
+bool CDialog::ItemEnabled(int id) const {
+    QWidget* w = Item(id);
+    return w && w->isEnabled();
+}
+
+void CDialog::ShowItem(int id, bool show) {
+    if (QWidget* w = Item(id)) w->setVisible(show);
+}
+
+void CDialog::SetWindowText(const std::wstring& text) { setWindowTitle(ToQString(text)); }
+
+void CDialog::OnCommand(int id) {
+    if (id == 1) OnOK();
+    if (id == 2) OnCancel();
+}
+
+void CDialog::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
+        event->accept();
+        if (SwallowsEnterAndEscape()) return;
+        OnCommand(key == Qt::Key_Escape ? 2 : 1);
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void CDialog::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    if (!SwallowsEnterAndEscape()) OnCommand(2);
+}
+
+void CDialog::reject() {
+    if (!SwallowsEnterAndEscape()) OnCommand(2);
+}
+
+}  // namespace orvex

@@ -1,0 +1,54 @@
+#pragma once
+#include <QPointer>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+#include "platform/WindowTarget.h"
+
+class QObject;
+
+namespace orvex {
+
+// The message queue of one window: posts and sends from any thread are queued and handled
+// on the window's own thread, in order. A send from another thread waits for its result,
+// unless the window goes away or releases its senders first (then it returns 0).
+class DialogMessageTarget : public platform::WindowTarget {
+public:
+    using Dispatch = std::function<platform::LRESULT(const platform::Message&)>;
+
+    DialogMessageTarget(QObject* window, Dispatch dispatch);
+
+    void OnPost(const platform::Message& msg) override;
+    platform::LRESULT OnSend(const platform::Message& msg) override;
+    void OnUnregistered() override;
+
+    // On the window's thread: handles everything queued.
+    void Drain();
+    void ReleaseSenders();
+    // The posted messages never handled (after the window has gone).
+    std::deque<platform::Message> TakeLeftovers();
+
+private:
+    struct SendWait {
+        bool done = false;
+        platform::LRESULT result = 0;
+    };
+    struct Pending {
+        platform::Message msg;
+        std::shared_ptr<SendWait> wait;  // null for a posted message
+    };
+    void ScheduleDrainLocked();
+
+    QPointer<QObject> m_window;
+    Dispatch m_dispatch;
+    std::mutex m_lock;
+    std::condition_variable m_changed;
+    std::deque<Pending> m_queue;
+    bool m_closed = false;
+    bool m_released = false;
+};
+
+}  // namespace orvex
