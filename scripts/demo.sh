@@ -1,15 +1,33 @@
 #!/bin/sh
-# Orvex's main job on a machine without cameras: installs and builds what it needs, then,
-# inside a private network namespace (nothing reaches a real network), starts three
-# virtual cameras and lets orvexctl find them.
+# Orvex's main job on a machine without cameras: installs and builds what it needs, then
+# starts three virtual cameras and the Orvex window inside a private network namespace
+# (nothing reaches a real network). With a display (DISPLAY set) the window opens there
+# until you close it; without one it runs under a virtual X server for a few seconds and
+# saves a screenshot.
 set -eu
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 cmake -S . -B build -G Ninja >/dev/null
-ninja -C build orvexctl orvex-camsim >/dev/null
+ninja -C build orvex orvex-camsim >/dev/null
+mkdir -p screenshots
+export ORVEX_DEMO_SHOT="$PWD/screenshots/orvex-demo.png"
 exec tests/support/run-isolated.sh sh -c '
-  sleep 8 | build/tools/camsim/orvex-camsim --file scripts/demo-cameras.txt --spread 300 &
+  build/tools/camsim/orvex-camsim --file scripts/demo-cameras.txt --spread 300 --quiet &
+  CAMS=$!
+  trap "kill $CAMS 2>/dev/null" EXIT
   sleep 0.3
-  echo "== cameras answering in this private network namespace; searching for 5 seconds =="
-  build/tools/orvexctl/orvexctl scan --bind 127.0.0.1 --seconds 5 --events
-  wait'
+  if [ -n "${DISPLAY:-}" ] && [ -z "${ORVEX_DEMO_HEADLESS:-}" ]; then
+    echo "Orvex is listing three virtual cameras; close its window to end the demo."
+    build/app/orvex
+  else
+    Xvfb :91 -screen 0 1024x700x24 >/dev/null 2>&1 &
+    XVFB=$!
+    sleep 1
+    DISPLAY=:91 build/app/orvex &
+    APP=$!
+    sleep 5
+    DISPLAY=:91 import -window root "$ORVEX_DEMO_SHOT"
+    kill $APP; wait $APP 2>/dev/null || true
+    kill $XVFB
+    echo "No display: Orvex ran under a virtual X server; its window is in $ORVEX_DEMO_SHOT"
+  fi'

@@ -190,6 +190,12 @@ void CDialog::CreateChild(QWidget* parent) {
     hide();
 }
 
+void CDialog::CreateModeless() {
+    Build();
+    OnInitDialog();
+    show();
+}
+
 void CDialog::EndDialog(int result) {
     m_result = result;
     done(result);

@@ -30,6 +30,8 @@ public:
     int DoModal();
     // Creates the dialog as a child page of `parent`, hidden.
     void CreateChild(QWidget* parent);
+    // Creates and shows the dialog without a nested event loop (a test drives it).
+    void CreateModeless();
     void EndDialog(int result);
 
     QWidget* Item(int id) const;

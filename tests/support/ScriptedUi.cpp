@@ -1,0 +1,63 @@
+#include "tests/support/ScriptedUi.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QThread>
+#include <QTimer>
+#include <memory>
+
+namespace orvextest {
+
+int ScriptedUi::MessageBox(const std::wstring& text, const std::wstring& caption, orvex::BoxIcon icon) {
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_boxes.push_back(Box{text, caption, icon});
+    return icon == orvex::BoxIcon::kQuestion ? confirmAnswer : orvex::kIdOk;
+}
+
+std::wstring ScriptedUi::SaveFileName(const std::wstring& initialName, const std::wstring& filter) {
+    lastSaveInitialName = initialName;
+    lastSaveFilter = filter;
+    return savePath;
+}
+
+std::wstring ScriptedUi::OpenFileName(const std::wstring&) { return L""; }
+
+void ScriptedUi::ShellOpen(const std::string& target) {
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_opened.push_back(target);
+}
+
+std::vector<ScriptedUi::Box> ScriptedUi::Boxes() {
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_boxes;
+}
+
+std::vector<std::string> ScriptedUi::Opened() {
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_opened;
+}
+
+bool SpinUntil(const std::function<bool()>& condition, int milliseconds) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > milliseconds) return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(1);
+    }
+    return true;
+}
+
+void AnswerNextModal(std::function<void(QWidget*)> answer) {
+    auto poll = std::make_shared<std::function<void()>>();
+    *poll = [answer, poll] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            answer(modal);
+            return;
+        }
+        QTimer::singleShot(5, *poll);
+    };
+    QTimer::singleShot(0, *poll);
+}
+
+}  // namespace orvextest
