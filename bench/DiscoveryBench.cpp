@@ -2,8 +2,6 @@
 // once. Prints, per case: time from the first search to the last camera in the table,
 // cameras the first search missed, and the CPU time the listener and scheduler use per
 // idle second.
-#include <ifaddrs.h>
-#include <net/if.h>
 #include <time.h>
 
 #include <chrono>
@@ -15,6 +13,7 @@
 #include "discovery/Lanprobe.h"
 #include "discovery/UpdateThread.h"
 #include "platform/QueueWindow.h"
+#include "platform/NetworkIsolation.h"
 #include "tools/camsim/CameraFleet.h"
 
 namespace {
@@ -29,16 +28,6 @@ public:
     void ShowCamera(const orvex::DeviceRecord*) override {}
 };
 
-bool Isolated() {
-    ifaddrs* list = nullptr;
-    if (getifaddrs(&list) != 0) return false;
-    bool onlyLoopback = true;
-    for (ifaddrs* it = list; it; it = it->ifa_next) {
-        if ((it->ifa_flags & IFF_UP) && !(it->ifa_flags & IFF_LOOPBACK)) onlyLoopback = false;
-    }
-    freeifaddrs(list);
-    return onlyLoopback;
-}
 
 double ProcessCpuSeconds() {
     timespec ts{};
@@ -111,7 +100,7 @@ double IdleCpuMillisecondsPerSecond() {
 }  // namespace
 
 int main() {
-    if (!Isolated()) {
+    if (!platform::FirstRealAdapterUp().empty()) {
         std::fprintf(stderr, "discovery: run me through tests/support/run-isolated.sh "
                              "(a private network namespace)\n");
         return 1;

@@ -1,7 +1,5 @@
 // bench/upload: SendCgiCmd_UpgradeFile posting a 16 MB file to a loopback server, side by
 // side with curl -F posting the same file to the same server. Prints both and the ratio.
-#include <ifaddrs.h>
-#include <net/if.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,6 +10,7 @@
 #include <vector>
 
 #include "cgi/CgiSock.h"
+#include "platform/NetworkIsolation.h"
 #include "tools/camsim/HttpServer.h"
 
 namespace {
@@ -19,16 +18,6 @@ namespace {
 constexpr std::size_t kFileSize = 16 * 1024 * 1024;
 constexpr int kRounds = 7;
 
-bool Isolated() {
-    ifaddrs* list = nullptr;
-    if (getifaddrs(&list) != 0) return false;
-    bool onlyLoopback = true;
-    for (ifaddrs* it = list; it; it = it->ifa_next) {
-        if ((it->ifa_flags & IFF_UP) && !(it->ifa_flags & IFF_LOOPBACK)) onlyLoopback = false;
-    }
-    freeifaddrs(list);
-    return onlyLoopback;
-}
 
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
@@ -51,7 +40,7 @@ double CurlSeconds(const std::string& url, const std::string& path) {
 }  // namespace
 
 int main() {
-    if (!Isolated()) {
+    if (!platform::FirstRealAdapterUp().empty()) {
         std::fprintf(stderr, "upload: run me through tests/support/run-isolated.sh\n");
         return 1;
     }

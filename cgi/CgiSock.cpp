@@ -189,6 +189,13 @@ BOOL CCgiSock::ParseUrl(const char* url, std::string& path, char (&host)[100], i
     return TRUE;
 }
 
+bool CCgiSock::SplitUrl(const char* url, std::string& path, char (&host)[100], int& port) {
+    if (ParseUrl(url, path, host, port)) return true;
+    m_nRetVal = 2;
+    TraceMsg(kTraceParseFailed, url ? url : "");
+    return false;
+}
+
 void CCgiSock::ParseHttpHead(int& headLen, int& contentLen) const {
     auto field = m_strRecv.find("Content-length:");
     if (field == std::string::npos) field = m_strRecv.find("Content-Length:");
@@ -350,11 +357,7 @@ BOOL CCgiSock::SendCgiCmd(const char* url, int timeout) {
     std::string path;
     char host[100];
     int port = 0;
-    if (!ParseUrl(url, path, host, port)) {
-        m_nRetVal = 2;
-        TraceMsg(kTraceParseFailed, url ? url : "");
-        return FALSE;
-    }
+    if (!SplitUrl(url, path, host, port)) return FALSE;
     if (!ConnectServer(host, port)) {
         TraceMsg(kTraceConnectFailedCode, host, port, m_nRetVal);
         return FALSE;
@@ -395,11 +398,7 @@ BOOL CCgiSock::SendCgiCmd_DownloadFile(int kind, const char* url, int timeout, i
         std::string path;
         char host[100];
         int port = 0;
-        if (!ParseUrl(url, path, host, port)) {
-            m_nRetVal = 2;
-            TraceMsg(kTraceParseFailed, url ? url : "");
-            break;
-        }
+        if (!SplitUrl(url, path, host, port)) break;
         if (!ConnectServer(host, port)) {
             TraceMsg("\r\n---Connect: %s Port: %d Fail---", host, port);
             break;
@@ -501,11 +500,7 @@ BOOL CCgiSock::SendCgiCmd_UpgradeFile(const char* url, int timeout, const std::w
         std::string path;
         char host[100];
         int port = 0;
-        if (!ParseUrl(url, path, host, port)) {
-            m_nRetVal = 2;
-            TraceMsg(kTraceParseFailed, url ? url : "");
-            break;
-        }
+        if (!SplitUrl(url, path, host, port)) break;
         if (!ConnectServer(host, port)) {
             TraceMsg(kTraceConnectFailed, host, port);
             break;

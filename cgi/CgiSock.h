@@ -61,6 +61,8 @@ public:
 
 private:
     void Reset(int timeout);
+    // ParseUrl for an exchange: code 2 and its trace when the URL cannot be split.
+    bool SplitUrl(const char* url, std::string& path, char (&host)[100], int& port);
     int Socket() const;
     void CloseSocket();
     // One send (repeated for a partial send); `more` says more of the request follows.

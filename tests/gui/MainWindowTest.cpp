@@ -5,7 +5,10 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
+#include <QContextMenuEvent>
 #include <QLineEdit>
+#include <QMenu>
+#include <QTimer>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
@@ -407,6 +410,39 @@ TEST_F(MainWindow, ScreenshotsInEnglishAndChinese) {
     EXPECT_TRUE(window->grab().save("screenshots/main-zh.png"));
     window->ItemAs<QComboBox>(1000)->setCurrentIndex(0);
     window->OnLanguageChange();
+}
+
+TEST_F(MainWindow, AboutBoxFromTheWindowMenu) {
+    // The window menu offers the About item in the language of the start.
+    QString item;
+    std::function<void()> closeMenu = [&] {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            if (!menu->actions().isEmpty()) item = menu->actions()[0]->text();
+            menu->close();
+            return;
+        }
+        QTimer::singleShot(5, closeMenu);
+    };
+    QTimer::singleShot(0, closeMenu);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(10, 10), window->mapToGlobal(QPoint(10, 10)));
+    QApplication::sendEvent(window.get(), &event);
+    EXPECT_EQ(item, "About Orvex(&A)...");
+
+    std::wstring title, version, ok;
+    AnswerNextModal([&](QWidget* modal) {
+        auto* about = qobject_cast<CDialog*>(modal);
+        ASSERT_NE(about, nullptr);
+        title = FromQString(about->windowTitle());
+        for (QLabel* label : about->findChildren<QLabel*>()) {
+            if (!label->text().isEmpty()) version = FromQString(label->text());
+        }
+        ok = about->ItemText(1);
+        about->ItemAs<QPushButton>(1)->click();
+    });
+    window->ShowAbout();
+    EXPECT_EQ(title, L"About");
+    EXPECT_EQ(version, L"V1.0.0.7");
+    EXPECT_EQ(ok, L"OK");
 }
 
 TEST(WindowHandles, DestroyingAWindowReleasesAThreadSendingToIt) {

@@ -1,31 +1,15 @@
 // Test main of every test binary: refuses to run next to a real network adapter.
 #include <gtest/gtest.h>
-#include <ifaddrs.h>
-#include <net/if.h>
 
 #include <clocale>
 #include <cstdio>
 #include <string>
 
-namespace {
-
-// The name of an up interface other than loopback, or empty when there is none.
-std::string RealAdapter() {
-    ifaddrs* list = nullptr;
-    if (getifaddrs(&list) != 0) return "";
-    std::string found;
-    for (ifaddrs* it = list; it && found.empty(); it = it->ifa_next) {
-        if ((it->ifa_flags & IFF_UP) && !(it->ifa_flags & IFF_LOOPBACK)) found = it->ifa_name;
-    }
-    freeifaddrs(list);
-    return found;
-}
-
-}  // namespace
+#include "platform/NetworkIsolation.h"
 
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "C.UTF-8");
-    const std::string adapter = RealAdapter();
+    const std::string adapter = platform::FirstRealAdapterUp();
     if (!adapter.empty()) {
         std::fprintf(stderr,
                      "refusing to run: network adapter '%s' is up. Run the tests through "
