@@ -170,7 +170,6 @@ std::string CUpgradeHandle::BuildUrl(const CameraLogin& login, int kind, const s
 CgiRequest& CUpgradeHandle::ResetSlot(int slot, int kind, int timeout) {
     CgiRequest& request = m_Requests[static_cast<std::size_t>(slot)];
     std::memset(&request, 0, sizeof(request));
-    request.params.nTimeout = 5;
     request.params.nResult = -1;
     request.params.nCmdKind = kind;
     request.params.nTimeout = timeout;
