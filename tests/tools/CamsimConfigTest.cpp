@@ -83,3 +83,21 @@ TEST(CamsimProgram, RefusesBadOptions) {
 
 }  // namespace
 }  // namespace camsim
+
+namespace {
+
+TEST(TraceViewer, PrintsTheTracesOfAnotherProgramAndKeepsItsClassName) {
+    const std::string script =
+        "\"$TRACEWIN\" & P=$!; sleep 0.3; "
+        "\"$TRACEWIN\" 2>/dev/null; echo \"second=$?\" >&2; "
+        "\"$ORVEXCTL\" scan --bind 192.0.2.1 --seconds 1 >/dev/null; sleep 0.3; kill $P; wait $P";
+    const auto result = orvextest::RunProcess("/bin/sh", {"-c", script});
+    EXPECT_NE(result.out.find("\n SetBindIPAddr ip=192.0.2.1"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("\n inet_addr ip=192.0.2.1, nRandPort=8601"), std::string::npos);
+    EXPECT_NE(result.out.find("\n exit update thread"), std::string::npos);
+    EXPECT_NE(result.err.find("second=1"), std::string::npos);  // the class name is taken
+    const auto mfx = orvextest::RunProcess(orvextest::ToolPath("TRACEWIN"), {"--colour"});
+    EXPECT_EQ(mfx.status, 2);
+}
+
+}  // namespace
