@@ -445,6 +445,29 @@ TEST_F(MainWindow, AboutBoxFromTheWindowMenu) {
     EXPECT_EQ(ok, L"OK");
 }
 
+TEST(MainWindowStart, NoAdapterShowsItsMessageOnceAndSearchesNothing) {
+    platform::AdapterSource::Install(std::make_shared<FixedAdapters>(std::vector<platform::Adapter>{}));
+    auto ui = std::make_shared<orvextest::ScriptedUi>();
+    UiServices::Install(ui);
+    UiLanguage::Set(kLanguageEnglish);
+    {
+        COrvexDlg window;
+        window.CreateModeless();
+        QTest::qWait(200);
+        ASSERT_EQ(ui->Boxes().size(), 1u);
+        EXPECT_EQ(ui->Boxes()[0].text, L"No network card information");
+        EXPECT_EQ(ui->Boxes()[0].caption, L"Prompt");
+        EXPECT_FALSE(window.Scheduler().IsRunning());
+        EXPECT_EQ(window.ItemText(1003), L"");
+        window.OnFind();  // goes nowhere
+        window.OnApply();
+        window.OnOneKeySet();
+        EXPECT_EQ(ui->Boxes().size(), 1u);
+    }
+    UiServices::Install(nullptr);
+    platform::AdapterSource::Install(nullptr);
+}
+
 TEST(WindowHandles, DestroyingAWindowReleasesAThreadSendingToIt) {
     auto dialog = std::make_unique<CDialog>(100);
     dialog->CreateModeless();
