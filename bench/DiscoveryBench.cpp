@@ -20,14 +20,6 @@ namespace {
 
 using Steady = std::chrono::steady_clock;
 
-class NoView : public orvex::CameraTableView {
-public:
-    void InsertRow(std::size_t, const orvex::CameraRow&) override {}
-    void DeleteRow(std::size_t) override {}
-    void ShowCameraCount(std::size_t) override {}
-    void ShowCamera(const orvex::DeviceRecord*) override {}
-};
-
 
 double ProcessCpuSeconds() {
     timespec ts{};
@@ -51,7 +43,7 @@ Result Measure(int cameras, unsigned spreadMs) {
         std::exit(1);
     }
     auto window = platform::QueueWindow::Create();
-    NoView view;
+    orvex::NullCameraTableView view;
     orvex::CameraTable table(&view);
     orvex::CLanprobe probe;
     orvex::CUpdateThread scheduler;

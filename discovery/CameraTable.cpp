@@ -1,7 +1,5 @@
 #include "discovery/CameraTable.h"
 
-#include <cstring>
-
 #include "discovery/DiscoveryCodec.h"
 #include "platform/CodePage.h"
 #include "platform/TextUtil.h"
@@ -128,7 +126,7 @@ bool CameraTable::FindCameraByMac(const std::string& mac, std::string* ip, int* 
         const std::string wanted = Trim(mac);
         for (const DeviceRecord& entry : m_entries) {
             if (Trim(MacText(entry)) != wanted) continue;
-            if (ip) *ip = Trim(std::string(entry.szIp, strnlen(entry.szIp, sizeof(entry.szIp))));
+            if (ip) *ip = Trim(platform::FieldString(entry.szIp));
             if (port) *port = entry.wPort;
             found = true;
             break;

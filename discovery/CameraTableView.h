@@ -27,4 +27,13 @@ public:
     virtual void ShowCamera(const DeviceRecord* record) = 0;
 };
 
+// A camera list without a screen: the table keeps the rows itself (tools, benchmarks).
+class NullCameraTableView : public CameraTableView {
+public:
+    void InsertRow(std::size_t, const CameraRow&) override {}
+    void DeleteRow(std::size_t) override {}
+    void ShowCameraCount(std::size_t) override {}
+    void ShowCamera(const DeviceRecord*) override {}
+};
+
 }  // namespace orvex

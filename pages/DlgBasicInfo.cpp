@@ -107,14 +107,9 @@ void CDlgBasicInfo::SaveToRecord(DeviceRecord& record) const {
     const std::wstring shown = platform::Trim(ItemText(1025));
     const std::wstring own = platform::Trim(CodePage::Utf8FieldToWide(record.szName, sizeof(record.szName)));
     if (shown == own) {
-        const std::string bytes = platform::Trim(
-            std::string(record.szName, strnlen(record.szName, sizeof(record.szName))));
-        std::memset(record.szName, 0, sizeof(record.szName));
-        std::memcpy(record.szName, bytes.data(), std::min(bytes.size(), sizeof(record.szName) - 1));
+        platform::PutFieldString(record.szName, platform::Trim(platform::FieldString(record.szName)));
     } else {
-        const std::string utf8 = CodePage::WideToUtf8(shown);
-        std::memset(record.szName, 0, sizeof(record.szName));
-        std::memcpy(record.szName, utf8.data(), std::min(utf8.size(), sizeof(record.szName) - 1));
+        platform::PutFieldString(record.szName, CodePage::WideToUtf8(shown));
     }
     // A port above 65535 fits no 16-bit field: the camera keeps its port rather than
     // getting a wrapped, different one.

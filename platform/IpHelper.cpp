@@ -1,23 +1,17 @@
 #include "platform/IpHelper.h"
 
-#include <algorithm>
 #include <cstring>
 #include <new>
 #include <string>
 #include <vector>
 
 #include "platform/AdapterSource.h"
+#include "platform/TextUtil.h"
 
 namespace platform {
 namespace {
 
 constexpr DWORD ERROR_INVALID_PARAMETER = 87;
-
-template <std::size_t N>
-void CopyText(char (&field)[N], const std::string& text) {
-    std::memset(field, 0, N);
-    std::memcpy(field, text.data(), std::min(text.size(), N - 1));
-}
 
 // Fills a chain whose first element is embedded; further elements come from `spare`.
 template <typename Item, typename Fill>
@@ -59,17 +53,17 @@ DWORD GetAdaptersInfo(IpAdapterInfo* buffer, DWORD* sizeBytes) {
         const Adapter& a = adapters[i];
         IpAdapterInfo* info = new (buffer + i) IpAdapterInfo{};
         info->Next = (i + 1 < adapters.size()) ? buffer + i + 1 : nullptr;
-        CopyText(info->AdapterName, a.name);
-        CopyText(info->Description, a.description);
+        PutFieldString(info->AdapterName, a.name);
+        PutFieldString(info->Description, a.description);
         info->Index = a.index;
         FillChain(&info->IpAddressList, a.addresses, spare,
                   [](IpAddrString* node, const AdapterAddress& address) {
-                      CopyText(node->IpAddress, address.ip);
-                      CopyText(node->IpMask, address.mask);
+                      PutFieldString(node->IpAddress, address.ip);
+                      PutFieldString(node->IpMask, address.mask);
                   });
         FillChain(&info->GatewayList, a.gateways, spare,
                   [](IpAddrString* node, const std::string& gateway) {
-                      CopyText(node->IpAddress, gateway);
+                      PutFieldString(node->IpAddress, gateway);
                   });
     }
     return 0;
@@ -89,7 +83,7 @@ DWORD GetPerAdapterInfo(DWORD index, IpPerAdapterInfo* buffer, DWORD* sizeBytes)
     auto* spare = reinterpret_cast<IpAddrString*>(info + 1);
     FillChain(&info->DnsServerList, *servers, spare,
               [](IpAddrString* node, const std::string& server) {
-                  CopyText(node->IpAddress, server);
+                  PutFieldString(node->IpAddress, server);
               });
     return 0;
 }

@@ -1,6 +1,8 @@
 #include "platform/TextUtil.h"
 
+#include <algorithm>
 #include <climits>
+#include <cstring>
 
 namespace platform {
 namespace {
@@ -46,5 +48,15 @@ int LeadingInt(std::wstring_view text) { return LeadingIntOf(text); }
 int LeadingInt(std::string_view text) { return LeadingIntOf(text); }
 
 std::wstring Widen(std::string_view ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+
+std::string FieldString(const char* field, std::size_t width) {
+    return std::string(field, strnlen(field, width));
+}
+
+void PutFieldString(char* field, std::size_t width, std::string_view text) {
+    if (width == 0) return;
+    std::memset(field, 0, width);
+    std::memcpy(field, text.data(), std::min(text.size(), width - 1));
+}
 
 }  // namespace platform

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -13,5 +14,18 @@ std::string Trim(std::string_view text);
 int LeadingInt(std::wstring_view text);
 int LeadingInt(std::string_view text);
 std::wstring Widen(std::string_view ascii);
+
+// The text of a zero-terminated field of `width` bytes (it may fill the field).
+std::string FieldString(const char* field, std::size_t width);
+// Zero-fills the field and copies 8-bit text into it, cut so that its zero fits.
+void PutFieldString(char* field, std::size_t width, std::string_view text);
+template <std::size_t N>
+std::string FieldString(const char (&field)[N]) {
+    return FieldString(field, N);
+}
+template <std::size_t N>
+void PutFieldString(char (&field)[N], std::string_view text) {
+    PutFieldString(field, N, text);
+}
 
 }  // namespace platform

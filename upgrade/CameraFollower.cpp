@@ -5,6 +5,7 @@
 #include <string>
 
 #include "discovery/CameraTable.h"
+#include "platform/TextUtil.h"
 #include "upgrade/UpgradeHandle.h"
 
 namespace orvex {
@@ -13,16 +14,13 @@ void RefreshCameraAddress(CameraLogin& ownerLogin, CUpgradeHandle& engine, Camer
     if (ownerLogin.nNetMode == 0 || !table) return;
     std::string ip;
     int port = 0;
-    if (!table->FindCameraByMac(std::string(ownerLogin.szMac, strnlen(ownerLogin.szMac, sizeof(ownerLogin.szMac))),
+    if (!table->FindCameraByMac(platform::FieldString(ownerLogin.szMac),
                                 &ip, &port)) {
         return;
     }
-    const std::string host(ownerLogin.szHost, strnlen(ownerLogin.szHost, sizeof(ownerLogin.szHost)));
+    const std::string host = platform::FieldString(ownerLogin.szHost);
     if (ip == host && port == ownerLogin.nPort) return;
-    if (!ip.empty()) {
-        std::memset(ownerLogin.szHost, 0, sizeof(ownerLogin.szHost));
-        std::memcpy(ownerLogin.szHost, ip.data(), std::min(ip.size(), sizeof(ownerLogin.szHost) - 1));
-    }
+    if (!ip.empty()) platform::PutFieldString(ownerLogin.szHost, ip);
     ownerLogin.nPort = port;
     engine.SetLogin(ownerLogin);
 }

@@ -10,12 +10,6 @@
 namespace camsim {
 namespace {
 
-template <std::size_t N>
-void PutText(char (&field)[N], const std::string& text) {
-    std::memset(field, 0, N);
-    std::memcpy(field, text.data(), std::min(text.size(), N - 1));
-}
-
 bool ParseNumber(const std::string& text, long low, long high, long* value) {
     if (text.empty()) return false;
     char* end = nullptr;
@@ -38,17 +32,17 @@ std::uint8_t ReservedPattern(std::size_t payloadOffset) {
 
 orvex::DeviceRecord CameraConfig::ToRecord() const {
     orvex::DeviceRecord record;
-    PutText(record.szIp, ip);
-    PutText(record.szSubMask, mask);
-    PutText(record.szGateway, gateway);
-    PutText(record.szPrimaryDns, dns1);
-    PutText(record.szSecondaryDns, dns2);
+    platform::PutFieldString(record.szIp, ip);
+    platform::PutFieldString(record.szSubMask, mask);
+    platform::PutFieldString(record.szGateway, gateway);
+    platform::PutFieldString(record.szPrimaryDns, dns1);
+    platform::PutFieldString(record.szSecondaryDns, dns2);
     std::memcpy(record.abyMac, mac.data(), mac.size());
     record.wPort = port;
-    PutText(record.szDeviceId, uid);
-    PutText(record.szName, name);
-    PutText(record.szVersion, version);
-    PutText(record.szDdnsPassword, ddnsPassword);
+    platform::PutFieldString(record.szDeviceId, uid);
+    platform::PutFieldString(record.szName, name);
+    platform::PutFieldString(record.szVersion, version);
+    platform::PutFieldString(record.szDdnsPassword, ddnsPassword);
     record.byNetMode = netMode;
     std::uint8_t* payload = orvex::PayloadBytes(record);
     payload[296] = ReservedPattern(296);

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "platform/Clock.h"
+#include "platform/TextUtil.h"
 #include "platform/UdpSocket.h"
 
 namespace camsim {
@@ -17,16 +18,6 @@ using platform::Clock;
 using platform::DWORD;
 
 namespace {
-
-template <std::size_t N>
-void PutText(char (&field)[N], const std::string& text) {
-    std::memset(field, 0, N);
-    std::memcpy(field, text.data(), std::min(text.size(), N - 1));
-}
-
-std::string FieldText(const char* field, std::size_t width) {
-    return std::string(field, strnlen(field, width));
-}
 
 }  // namespace
 
@@ -86,8 +77,8 @@ void CameraFleet::OnWebChange(std::size_t index, const CameraConfig& now, bool u
     c.config.ip = now.ip;
     c.config.port = now.port;
     c.config.version = now.version;
-    PutText(c.record.szIp, now.ip);
-    PutText(c.record.szVersion, now.version);
+    platform::PutFieldString(c.record.szIp, now.ip);
+    platform::PutFieldString(c.record.szVersion, now.version);
     c.record.wPort = now.port;
 }
 
@@ -135,14 +126,14 @@ void CameraFleet::SetName(std::size_t index, const std::string& name) {
     std::lock_guard<std::mutex> guard(m_lock);
     VirtualCamera& c = m_cameras.at(index);
     c.config.name = name;
-    PutText(c.record.szName, name);
+    platform::PutFieldString(c.record.szName, name);
 }
 
 void CameraFleet::SetAddress(std::size_t index, const std::string& ip) {
     std::lock_guard<std::mutex> guard(m_lock);
     VirtualCamera& c = m_cameras.at(index);
     c.config.ip = ip;
-    PutText(c.record.szIp, ip);
+    platform::PutFieldString(c.record.szIp, ip);
 }
 
 void CameraFleet::SetReplySpread(unsigned ms) {
@@ -228,8 +219,8 @@ std::int32_t CameraFleet::ApplySetRequest(const orvex::DeviceRecord& wanted,
     for (VirtualCamera& camera : m_cameras) {
         if (std::memcmp(camera.record.abyMac, wanted.abyMac, 6) != 0) continue;
         if (camera.muted) return 0;
-        if (FieldText(wanted.szUser, sizeof(wanted.szUser)) != camera.config.user ||
-            FieldText(wanted.szPassword, sizeof(wanted.szPassword)) != camera.config.password) {
+        if (platform::FieldString(wanted.szUser) != camera.config.user ||
+            platform::FieldString(wanted.szPassword) != camera.config.password) {
             return orvex::kSetBadLogin;
         }
         if (!camera.config.mayChangeSettings) return orvex::kSetNoRights;
@@ -242,8 +233,8 @@ std::int32_t CameraFleet::ApplySetRequest(const orvex::DeviceRecord& wanted,
         std::memcpy(r.szName, wanted.szName, sizeof(r.szName));
         r.wPort = wanted.wPort;
         r.byNetMode = wanted.byNetMode;
-        camera.config.ip = FieldText(r.szIp, sizeof(r.szIp));
-        camera.config.name = FieldText(r.szName, sizeof(r.szName));
+        camera.config.ip = platform::FieldString(r.szIp);
+        camera.config.name = platform::FieldString(r.szName);
         camera.config.port = r.wPort;
         camera.config.netMode = r.byNetMode;
         *echo = orvex::ParamsOf(r);

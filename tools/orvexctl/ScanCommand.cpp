@@ -18,24 +18,15 @@
 namespace orvexctl {
 namespace {
 
-// The table keeps the row texts itself; nothing is drawn.
-class NoView : public orvex::CameraTableView {
-public:
-    void InsertRow(std::size_t, const orvex::CameraRow&) override {}
-    void DeleteRow(std::size_t) override {}
-    void ShowCameraCount(std::size_t) override {}
-    void ShowCamera(const orvex::DeviceRecord*) override {}
-};
-
 void PrintEvent(const orvex::DiscoveryOutcome& outcome, orvex::CameraTable& table) {
     switch (outcome.kind) {
         case orvex::DiscoveryOutcome::kCameraReply: {
             const orvex::DeviceRecord& r = outcome.record;
             std::printf("found %s %u %s %s %s\n",
-                        OneLine(std::string(r.szIp, strnlen(r.szIp, sizeof(r.szIp)))).c_str(),
+                        OneLine(platform::FieldString(r.szIp)).c_str(),
                         static_cast<unsigned>(r.wPort), orvex::MacText(r).c_str(),
                         orvex::ModelLetter(r.nMode),
-                        OneLine(std::string(r.szName, strnlen(r.szName, sizeof(r.szName)))).c_str());
+                        OneLine(platform::FieldString(r.szName)).c_str());
             break;
         }
         case orvex::DiscoveryOutcome::kSweep:
@@ -94,7 +85,7 @@ int RunScan(const Arguments& args) {
     }
 
     auto window = platform::QueueWindow::Create();
-    NoView view;
+    orvex::NullCameraTableView view;
     orvex::CameraTable table(&view);
     orvex::CLanprobe prober;
     orvex::CUpdateThread scheduler;
