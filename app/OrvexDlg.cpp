@@ -18,6 +18,8 @@
 #include "netcard/NetCardInfo.h"
 #include "pages/DlgBasicInfo.h"
 #include "pages/DlgLogin.h"
+#include "pages/DlgOtherInfo.h"
+#include "pages/DlgSmartUpgd.h"
 #include "platform/CodePage.h"
 #include "platform/TextUtil.h"
 #include "resources/StringTable.h"
@@ -94,10 +96,12 @@ bool COrvexDlg::OnInitDialog() {
 
     m_basic = std::make_unique<CDlgBasicInfo>();
     m_basic->CreateChild(tabs);
-    m_other = std::make_unique<CDialog>(130);
+    m_other = std::make_unique<CDlgOtherInfo>();
     m_other->CreateChild(tabs);
-    m_smart = std::make_unique<CDialog>(132);
+    m_other->m_pMainDlg = this;
+    m_smart = std::make_unique<CDlgSmartUpgd>();
     m_smart->CreateChild(tabs);
+    m_smart->m_pMainDlg = this;
     ApplyLanguage();
     PlacePages();
     m_basic->show();
@@ -136,7 +140,8 @@ void COrvexDlg::FillAddressEdits(const NetCardItem& item) {
 void COrvexDlg::PlacePages() {
     auto* tabs = ItemAs<TabControl>(1022);
     const QRect page = tabs->ClientRect().adjusted(1, 22, -1, -1);
-    for (CDialog* p : {static_cast<CDialog*>(m_basic.get()), m_other.get(), m_smart.get()}) {
+    for (CDialog* p : {static_cast<CDialog*>(m_basic.get()), static_cast<CDialog*>(m_other.get()),
+                       static_cast<CDialog*>(m_smart.get())}) {
         p->setFixedSize(page.size());
         p->move(page.topLeft());
     }
@@ -160,6 +165,8 @@ void COrvexDlg::ShowCameraCount(std::size_t count) {
 
 void COrvexDlg::ShowCamera(const DeviceRecord* record) {
     if (m_basic) m_basic->ShowDeviceInfo(record);
+    if (m_other) m_other->ShowDeviceInfo(record);
+    if (m_smart) m_smart->ShowDeviceInfo(record);
     EnableItem(1021, record != nullptr);
     EnableItem(1, record != nullptr);
 }
@@ -180,6 +187,8 @@ void COrvexDlg::ApplyLanguage() {
     const int tabTexts[] = {130, 131, 160};
     for (int i = 0; i < 3 && i < bar->count(); ++i) bar->setTabText(i, UiLanguage::LoadQ(tabTexts[i]));
     if (m_basic) m_basic->LoadTexts();
+    if (m_other) m_other->LoadTexts();
+    if (m_smart) m_smart->LoadTexts();
 }
 
 bool COrvexDlg::FindCameraByMac(const std::string& mac, std::string* ip, int* port) {

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "discovery/CameraLookup.h"
 #include "discovery/CameraTable.h"
 #include "discovery/Lanprobe.h"
 #include "discovery/UpdateThread.h"
@@ -12,11 +13,13 @@
 namespace orvex {
 
 class CDlgBasicInfo;
+class CDlgOtherInfo;
+class CDlgSmartUpgd;
 
 // The main window: the computer's adapters, the camera list found on the chosen one, the
 // pages of the selected camera and the commands Export, One Key Set, Find, Apply and Close.
 // It owns the discovery threads, which reach it only through posted messages.
-class COrvexDlg : public CDialog {
+class COrvexDlg : public CDialog, public CameraLookup {
     Q_OBJECT
 public:
     explicit COrvexDlg(QWidget* parent = nullptr);
@@ -28,10 +31,12 @@ public:
     void ShowCamera(const DeviceRecord* record);
     void ApplyLanguage();
     // Where the camera with this MAC text is now; callable from any thread.
-    bool FindCameraByMac(const std::string& mac, std::string* ip, int* port);
+    bool FindCameraByMac(const std::string& mac, std::string* ip, int* port) override;
 
     CameraTable& Table() { return m_table; }
     CDlgBasicInfo* BasicPage() const { return m_basic.get(); }
+    CDlgOtherInfo* OtherPage() const { return m_other.get(); }
+    CDlgSmartUpgd* SmartPage() const { return m_smart.get(); }
     CUpdateThread& Scheduler() { return m_scheduler; }
     const std::vector<NetCardItem>& Adapters() const { return m_adapters; }
 
@@ -70,8 +75,8 @@ private:
     CLanprobe m_prober;
     CUpdateThread m_scheduler;
     std::unique_ptr<CDlgBasicInfo> m_basic;
-    std::unique_ptr<CDialog> m_other;
-    std::unique_ptr<CDialog> m_smart;
+    std::unique_ptr<CDlgOtherInfo> m_other;
+    std::unique_ptr<CDlgSmartUpgd> m_smart;
     std::wstring m_aboutText;
 };
 

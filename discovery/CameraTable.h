@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "discovery/CameraLookup.h"
 #include "discovery/CameraTableView.h"
 #include "discovery/DeviceRecord.h"
 
@@ -15,7 +16,7 @@ namespace orvex {
 // Thread safety: changes come from one thread; FindCameraByMac may run on any thread and
 // is mutually exclusive with every change. The busy flag keeps handlers from nesting:
 // work that finds it set is skipped, as the list always did.
-class CameraTable {
+class CameraTable : public CameraLookup {
 public:
     explicit CameraTable(CameraTableView* view) : m_view(view) {}
 
@@ -31,7 +32,7 @@ public:
     // Empties the table (adapter change).
     void Clear();
     // Where the camera with this MAC text is now; false when not listed or busy.
-    bool FindCameraByMac(const std::string& mac, std::string* ip, int* port);
+    bool FindCameraByMac(const std::string& mac, std::string* ip, int* port) override;
     // Copies of all entries for an export; nullopt when the table is busy.
     std::optional<std::vector<DeviceRecord>> SnapshotIfIdle();
 

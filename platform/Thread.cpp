@@ -5,6 +5,13 @@
 #include "platform/ThreadMessages.h"
 
 namespace platform {
+namespace {
+
+std::atomic<int> g_live{0};
+
+}  // namespace
+
+int Thread::LiveCount() { return g_live.load(); }
 
 Thread::~Thread() { Join(); }
 
@@ -29,11 +36,15 @@ bool Thread::Start(Procedure procedure, LeftoverHandler leftovers) {
         m_id = 0;
         return false;
     }
+    ++g_live;
     return true;
 }
 
 void Thread::Join() {
-    if (m_thread.joinable() && m_thread.get_id() != std::this_thread::get_id()) m_thread.join();
+    if (m_thread.joinable() && m_thread.get_id() != std::this_thread::get_id()) {
+        m_thread.join();
+        --g_live;
+    }
 }
 
 }  // namespace platform

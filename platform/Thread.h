@@ -28,6 +28,9 @@ public:
     bool Joinable() const { return m_thread.joinable(); }
     // Waits without a time limit for the thread to end.
     void Join();
+    // Threads started and not yet joined, across the process (tests check that closing
+    // a window leaves none of its threads behind).
+    static int LiveCount();
 
 private:
     std::thread m_thread;

@@ -54,7 +54,7 @@ struct DialogTemplate {
 };
 
 // Templates 100 (About), 102 (main window), 129 (basic page), 130 (other page),
-// 131 (login), 132 (smart upgrade page); null for an unknown id.
+// 131 (login), 132 (smart upgrade page), 133 (manual upgrade); null for an unknown id.
 const DialogTemplate* FindDialogTemplate(int id);
 
 }  // namespace orvex

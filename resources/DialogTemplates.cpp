@@ -106,12 +106,22 @@ const DialogTemplate kSmart = {132, 255, 230, "MS Shell Dlg", 8, true, {
     {1072, K::kGroupBox,      1, 116, 253, 114, 0, 183, nullptr},
     {1073, K::kListBox,       3, 126, 250, 102, 0, 0, nullptr},
 }};
+const DialogTemplate kManual = {133, 316, 96, "MS Shell Dlg", 8, false, {
+    {1059, K::kRadio,        53,  14, 102,  10, kStyleGroupStart, 162, nullptr},
+    {1060, K::kRadio,       170,  14, 102,  10, 0, 163, nullptr},
+    {1063, K::kStatic,       12,  33,  36,   8, 0, 164, nullptr},
+    {1061, K::kEdit,         53,  31, 210,  14, kRO, 0, nullptr},
+    {1062, K::kPushButton,  265,  29,  41,  16, kXP, 167, nullptr},
+    {1,    K::kPushButton,   53,  55,  56,  16, kXP, 165, nullptr},
+    {2,    K::kPushButton,  177,  55,  56,  16, kXP, 166, nullptr},
+    {1064, K::kStatic,       12,  77, 290,   8, 0, 0, nullptr},
+}};
 // clang-format on
 
 }  // namespace
 
 const DialogTemplate* FindDialogTemplate(int id) {
-    for (const DialogTemplate* t : {&kAbout, &kMain, &kBasic, &kOther, &kLogin, &kSmart}) {
+    for (const DialogTemplate* t : {&kAbout, &kMain, &kBasic, &kOther, &kLogin, &kSmart, &kManual}) {
         if (t->id == id) return t;
     }
     return nullptr;

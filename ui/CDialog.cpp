@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
 #include <QRadioButton>
 #include <QTableWidget>
 #include <stdexcept>
@@ -137,7 +138,8 @@ QWidget* CDialog::CreateControl(const ControlTemplate& control) {
         case ControlKind::kPushButton: {
             QPushButton* button = (control.style & kStyleOwnerDraw) ? new CXPButton(this) : new QPushButton(this);
             button->setText(text);
-            button->setAutoDefault(true);
+            // Where Enter is swallowed, a focused button must not take it either.
+            button->setAutoDefault(!SwallowsEnterAndEscape());
             button->setDefault(control.style & kStyleDefault);
             return button;
         }
@@ -178,8 +180,9 @@ int CDialog::DoModal() {
     Build();
     OnInitDialog();
     m_result = 2;
+    QPointer<CDialog> alive(this);
     exec();
-    return m_result;
+    return alive ? m_result : 2;  // destroyed while it ran (its owner went away)
 }
 
 void CDialog::CreateChild(QWidget* parent) {
@@ -247,6 +250,17 @@ void CDialog::ShowItem(int id, bool show) {
     if (QWidget* w = Item(id)) w->setVisible(show);
 }
 
+void CDialog::SetItemTextColor(int id, const QColor& color) {
+    QWidget* w = Item(id);
+    if (!w) return;
+    QPalette palette = w->palette();
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        palette.setColor(group, QPalette::WindowText, color);
+        palette.setColor(group, QPalette::Text, color);
+    }
+    w->setPalette(palette);
+}
+
 void CDialog::SetWindowText(const std::wstring& text) { setWindowTitle(ToQString(text)); }
 
 void CDialog::OnCommand(int id) {
@@ -267,7 +281,7 @@ void CDialog::keyPressEvent(QKeyEvent* event) {
 
 void CDialog::closeEvent(QCloseEvent* event) {
     event->ignore();
-    if (!SwallowsEnterAndEscape()) OnCommand(2);
+    OnCommand(2);  // the close box is command 2, which a page ignores
 }
 
 void CDialog::reject() {

@@ -44,6 +44,8 @@ public:
     void EnableItem(int id, bool enable);
     bool ItemEnabled(int id) const;
     void ShowItem(int id, bool show);
+    // The text colour of a label, edit or list (the dialog's colour handling).
+    void SetItemTextColor(int id, const QColor& color);
     void SetWindowText(const std::wstring& text);
     platform::HWND Handle() const { return m_hwnd; }
     const DialogUnits& Units() const { return m_units; }

@@ -25,6 +25,17 @@ auto OnUiThread(Function function) {
     return result;
 }
 
+// A filter in the platform's "Description|pattern|..." form, as Qt writes it.
+QString QtFilter(const std::wstring& filter) {
+    const QStringList parts = ToQString(filter).split('|', Qt::SkipEmptyParts);
+    if (parts.size() < 2) return ToQString(filter);
+    QStringList entries;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        entries << parts[i] + " (" + QString(parts[i + 1]).replace(';', ' ') + ")";
+    }
+    return entries.join(";;");
+}
+
 class DesktopServices : public UiServices {
 public:
     int MessageBox(const std::wstring& text, const std::wstring& caption, BoxIcon icon) override {
@@ -42,7 +53,7 @@ public:
     }
     std::wstring SaveFileName(const std::wstring& initialName, const std::wstring& filter) override {
         return OnUiThread([&] {
-            QFileDialog dialog(nullptr, QString(), ToQString(initialName), ToQString(filter));
+            QFileDialog dialog(nullptr, QString(), ToQString(initialName), QtFilter(filter));
             dialog.setAcceptMode(QFileDialog::AcceptSave);
             dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
             dialog.selectFile(ToQString(initialName));
@@ -52,7 +63,7 @@ public:
     }
     std::wstring OpenFileName(const std::wstring& filter) override {
         return OnUiThread([&] {
-            return FromQString(QFileDialog::getOpenFileName(nullptr, QString(), QString(), ToQString(filter)));
+            return FromQString(QFileDialog::getOpenFileName(nullptr, QString(), QString(), QtFilter(filter)));
         });
     }
     void ShellOpen(const std::string& target) override {

@@ -17,7 +17,8 @@ public:
     virtual ~UiServices() = default;
     // A box without owner window; OK only, or OK and Cancel for the question box.
     virtual int MessageBox(const std::wstring& text, const std::wstring& caption, BoxIcon icon) = 0;
-    // The path chosen in a save dialog, or empty when cancelled.
+    // The path chosen in a save or open dialog, or empty when cancelled. Filters take the
+    // platform's form: "*.txt", or "Description|pattern|" pairs.
     virtual std::wstring SaveFileName(const std::wstring& initialName, const std::wstring& filter) = 0;
     virtual std::wstring OpenFileName(const std::wstring& filter) = 0;
     // The shell's "open" verb on a URL or file (8-bit text).

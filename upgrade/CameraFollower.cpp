@@ -4,17 +4,17 @@
 #include <cstring>
 #include <string>
 
-#include "discovery/CameraTable.h"
+#include "discovery/CameraLookup.h"
 #include "platform/TextUtil.h"
 #include "upgrade/UpgradeHandle.h"
 
 namespace orvex {
 
-void RefreshCameraAddress(CameraLogin& ownerLogin, CUpgradeHandle& engine, CameraTable* table) {
-    if (ownerLogin.nNetMode == 0 || !table) return;
+void RefreshCameraAddress(CameraLogin& ownerLogin, CUpgradeHandle& engine, CameraLookup* cameras) {
+    if (ownerLogin.nNetMode == 0 || !cameras) return;
     std::string ip;
     int port = 0;
-    if (!table->FindCameraByMac(platform::FieldString(ownerLogin.szMac),
+    if (!cameras->FindCameraByMac(platform::FieldString(ownerLogin.szMac),
                                 &ip, &port)) {
         return;
     }

@@ -25,6 +25,7 @@
 #include "pages/DlgLogin.h"
 #include "platform/AdapterSource.h"
 #include "resources/StringTable.h"
+#include "tests/support/FixedAdapters.h"
 #include "tests/support/NetnsCommand.h"
 #include "tests/support/ScriptedUi.h"
 #include "tests/support/TestClock.h"
@@ -37,19 +38,8 @@ namespace {
 using orvextest::AnswerNextModal;
 using orvextest::SpinUntil;
 
-class FixedAdapters : public platform::AdapterSource {
-public:
-    explicit FixedAdapters(std::vector<platform::Adapter> adapters) : m_adapters(std::move(adapters)) {}
-    std::vector<platform::Adapter> Adapters() override { return m_adapters; }
-
-private:
-    std::vector<platform::Adapter> m_adapters;
-};
-
-platform::Adapter MakeAdapter(const std::string& name, const std::string& ip, platform::DWORD index) {
-    return platform::Adapter{name, name, index, {{ip, "255.255.255.0"}}, {"192.168.1.1"},
-                             {"8.8.8.8", "8.8.4.4"}};
-}
+using orvextest::FixedAdapters;
+using orvextest::MakeAdapter;
 
 camsim::CameraConfig Camera(int n, const char* ip, std::uint16_t port, const std::string& name, int netMode) {
     camsim::CameraConfig c;

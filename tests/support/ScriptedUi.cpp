@@ -9,8 +9,12 @@
 namespace orvextest {
 
 int ScriptedUi::MessageBox(const std::wstring& text, const std::wstring& caption, orvex::BoxIcon icon) {
-    std::lock_guard<std::mutex> guard(m_lock);
-    m_boxes.push_back(Box{text, caption, icon});
+    const Box box{text, caption, icon};
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_boxes.push_back(box);
+    }
+    if (whileOpen) whileOpen(box);
     return icon == orvex::BoxIcon::kQuestion ? confirmAnswer : orvex::kIdOk;
 }
 
@@ -20,7 +24,10 @@ std::wstring ScriptedUi::SaveFileName(const std::wstring& initialName, const std
     return savePath;
 }
 
-std::wstring ScriptedUi::OpenFileName(const std::wstring&) { return L""; }
+std::wstring ScriptedUi::OpenFileName(const std::wstring& filter) {
+    lastOpenFilter = filter;
+    return openPath;
+}
 
 void ScriptedUi::ShellOpen(const std::string& target) {
     std::lock_guard<std::mutex> guard(m_lock);

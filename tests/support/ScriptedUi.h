@@ -1,4 +1,6 @@
 #pragma once
+#include <QApplication>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <mutex>
@@ -26,7 +28,11 @@ public:
     std::vector<Box> Boxes();
     std::vector<std::string> Opened();
     int confirmAnswer = orvex::kIdOk;
+    // Runs while a box is open, on the thread that shows it (a test acts meanwhile).
+    std::function<void(const Box&)> whileOpen;
     std::wstring savePath;
+    std::wstring openPath;
+    std::wstring lastOpenFilter;
     std::wstring lastSaveInitialName;
     std::wstring lastSaveFilter;
 
@@ -40,5 +46,18 @@ private:
 bool SpinUntil(const std::function<bool()>& condition, int milliseconds = 5000);
 // Answers the next modal dialog that opens with `answer` (called with the dialog).
 void AnswerNextModal(std::function<void(QWidget*)> answer);
+// Answers the next modal dialog of class T that opens.
+template <typename T>
+void AnswerNextModalOf(std::function<void(T*)> answer) {
+    auto poll = std::make_shared<std::function<void()>>();
+    *poll = [answer, poll] {
+        if (T* modal = qobject_cast<T*>(QApplication::activeModalWidget())) {
+            answer(modal);
+            return;
+        }
+        QTimer::singleShot(5, *poll);
+    };
+    QTimer::singleShot(0, *poll);
+}
 
 }  // namespace orvextest
