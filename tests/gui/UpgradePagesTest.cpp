@@ -387,6 +387,16 @@ TEST_F(UpgradePages, SetUidThroughTheHiddenControls) {
     ASSERT_TRUE(SpinUntil([&] { return other->ItemText(1046).empty(); }, 8000));
     EXPECT_FALSE(set->isEnabled());
     EXPECT_EQ(uid->text(), " orvx00000061abc,defghi ");  // what was typed stays
+
+    // A task still running when the window goes: cut off, its result dropped.
+    Select(2);
+    AnswerLogin("pw");
+    set->click();
+    const std::size_t boxes = ui->Boxes().size();
+    window.reset();
+    EXPECT_EQ(platform::Thread::LiveCount(), threadsBefore);
+    QTest::qWait(100);
+    EXPECT_EQ(ui->Boxes().size(), boxes);
 }
 
 TEST_F(UpgradePages, ExitDuringAManualRunEndsItWithinASecond) {
