@@ -2,6 +2,7 @@
 
 #include "app/OrvexDlg.h"
 #include "resources/StringTable.h"
+#include "ui/QtTranslation.h"
 #include "ui/UiLanguage.h"
 
 namespace orvex {
@@ -11,6 +12,7 @@ int COrvexApp::LanguageIndexFor(int userLanguage) { return userLanguage == kLang
 bool COrvexApp::InitInstance() {
     const int index = LanguageIndexFor(UiLanguage::UserDefault());
     UiLanguage::Set(index == 1 ? kLanguageChinese : kLanguageEnglish);
+    InstallQtTranslation(UiLanguage::Current());
     COrvexDlg dialog;
     dialog.DoModal();
     return false;

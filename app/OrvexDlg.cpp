@@ -23,6 +23,7 @@
 #include "platform/CodePage.h"
 #include "platform/TextUtil.h"
 #include "resources/StringTable.h"
+#include "ui/QtTranslation.h"
 #include "ui/TabControl.h"
 #include "ui/UiLanguage.h"
 #include "ui/UiServices.h"
@@ -137,6 +138,20 @@ void COrvexDlg::FillAddressEdits(const NetCardItem& item) {
     SetItemText(1007, item.strSecondaryDns);
 }
 
+std::vector<CDialog::TabStop> COrvexDlg::TabStops() const {
+    std::vector<TabStop> stops;
+    for (const TabStop& stop : CDialog::TabStops()) {
+        stops.push_back(stop);
+        if (stop.control != Item(1022)) continue;
+        for (const CDialog* page : {static_cast<const CDialog*>(m_basic.get()), static_cast<const CDialog*>(m_other.get()),
+                                    static_cast<const CDialog*>(m_smart.get())}) {
+            if (!page) continue;
+            for (const TabStop& inner : page->TabStops()) stops.push_back(inner);
+        }
+    }
+    return stops;
+}
+
 void COrvexDlg::PlacePages() {
     auto* tabs = ItemAs<TabControl>(1022);
     const QRect page = tabs->ClientRect().adjusted(1, 22, -1, -1);
@@ -231,6 +246,7 @@ void COrvexDlg::OnNotify(int id, Notify code) {
 void COrvexDlg::OnLanguageChange() {
     const int index = ItemAs<QComboBox>(1000)->currentData().toInt();
     UiLanguage::Set(index == 1 ? kLanguageChinese : kLanguageEnglish);
+    InstallQtTranslation(UiLanguage::Current());
     ApplyLanguage();
     Item(1022)->update();
 }
@@ -286,13 +302,19 @@ void COrvexDlg::OnListDoubleClick() {
     UiServices::Current()->ShellOpen(CodePage::WideToOem(address, 127));
 }
 
+bool COrvexDlg::StillShown(const DeviceRecord& camera) {
+    // The camera may have left the list while the login was open: the pages were cleared
+    // then, and what they show no longer belongs to it.
+    return m_table.SelectedIndex() >= 0 && SameCamera(m_table.SelectedRecord(), camera);
+}
+
 void COrvexDlg::OnApply() {
     const int selected = m_table.SelectedIndex();
     if (selected < 0) return;
     std::optional<DeviceRecord> copy = m_table.Entry(selected);
     if (!copy) return;
     CDlgLogin login;
-    if (login.DoModal() != 1) return;
+    if (login.DoModal() != 1 || !StillShown(*copy)) return;
     if (m_basic) m_basic->SaveToRecord(*copy);
     auto block = std::make_unique<DeviceRecord>(*copy);
     CodePage::WriteField(block->szUser, sizeof(block->szUser), login.m_strAccount);
@@ -319,7 +341,7 @@ void COrvexDlg::OnOneKeySet() {
                                  adapter->strSecondaryDns);
     }
     CDlgLogin login;
-    if (login.DoModal() != 1) return;
+    if (login.DoModal() != 1 || !StillShown(*copy)) return;
     auto block = std::make_unique<DeviceRecord>(*copy);
     CodePage::WriteField(block->szUser, sizeof(block->szUser), login.m_strAccount);
     CodePage::WriteField(block->szPassword, sizeof(block->szPassword), login.m_strPassword);

@@ -33,6 +33,9 @@ public:
     // Where the camera with this MAC text is now; callable from any thread.
     bool FindCameraByMac(const std::string& mac, std::string* ip, int* port) override;
 
+    // The pages' controls come right after the tab control.
+    std::vector<TabStop> TabStops() const override;
+
     CameraTable& Table() { return m_table; }
     CDlgBasicInfo* BasicPage() const { return m_basic.get(); }
     CDlgOtherInfo* OtherPage() const { return m_other.get(); }
@@ -68,6 +71,8 @@ private:
     void PlacePages();
     int FirstSelectedRow() const;
     const NetCardItem* SelectedAdapter() const;
+    // True while the pages still show this camera (same MAC and IP) as selected.
+    bool StillShown(const DeviceRecord& camera);
 
     std::vector<NetCardItem> m_adapters;
     std::unique_ptr<ListView> m_view;

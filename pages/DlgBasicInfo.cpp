@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QValidator>
 
 #include "pages/LimitEdit.h"
 #include "platform/CodePage.h"
@@ -16,7 +17,20 @@ namespace {
 constexpr int kAddressIds[] = {1031, 1032, 1033, 1034, 1035};
 constexpr int kAllIds[] = {1037, 1025, 1038, 1029, 1028, 1039, 1030, 1040, 1031, 1041, 1032,
                            1042, 1033, 1043, 1034, 1044, 1035, 1046, 1027, 1045, 1026, 1036};
-constexpr int kMaxPort = 99999;
+constexpr int kMaxPort = 65535;  // what a 16-bit port field holds: what is shown is what is sent
+
+// Refuses typed text that reads as a number above kMaxPort, as the filter refuses
+// characters other than digits.
+class PortValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override {
+        if (input.isEmpty()) return Intermediate;
+        bool ok = false;
+        const int value = input.toInt(&ok);
+        return ok && value >= 0 && value <= kMaxPort ? Acceptable : Invalid;
+    }
+};
 
 }  // namespace
 
@@ -25,6 +39,7 @@ bool CDlgBasicInfo::OnInitDialog() {
         port->m_nMinChar = '0';
         port->m_nMaxChar = '9';
         port->setMaxLength(5);
+        port->setValidator(new PortValidator(port));
     }
     for (int id : kAddressIds) ItemAs<IpAddressCtrl>(id)->SetAddress(0);
     m_addressFont = Item(1025)->font();

@@ -22,7 +22,7 @@ public:
     void SaveToRecord(DeviceRecord& record) const;
     void LoadTexts();
 
-    // The port text after one step of the up-down control (0..99999, canonical form).
+    // The port text after one step of the up-down control (0..65535, canonical form).
     static std::wstring StepPort(const std::wstring& text, int delta);
     // "http://" + address, and ":port" unless the port is 80.
     static std::wstring WebAddress(const DeviceRecord& record);

@@ -4,20 +4,19 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
 #include <QRadioButton>
-#include <QTableWidget>
 #include <stdexcept>
 
 #include "pages/LimitEdit.h"
 #include "pages/XPButton.h"
 #include "ui/DialogMessageTarget.h"
 #include "ui/IpAddressCtrl.h"
+#include "ui/ReportList.h"
 #include "ui/TabControl.h"
 #include "ui/UiLanguage.h"
 #include "ui/UpDownCtrl.h"
@@ -80,7 +79,7 @@ void CDialog::Build() {
         if (control.style & kStyleDisabled) widget->setEnabled(false);
         if (control.kind == ControlKind::kGroupBox) frames.push_back(widget);
         if (control.id != 0) m_items[control.id] = widget;
-        m_ids[widget] = control.id;
+        m_order.push_back(widget);
         Connect(control, widget);
     }
     for (QWidget* frame : frames) frame->lower();  // group boxes stay behind their contents
@@ -111,20 +110,8 @@ QWidget* CDialog::CreateControl(const ControlTemplate& control) {
             return new QGroupBox(text, this);
         case ControlKind::kDropDownList:
             return new QComboBox(this);
-        case ControlKind::kReportList: {
-            auto* list = new QTableWidget(this);
-            list->setShowGrid(true);
-            list->setSelectionBehavior(QAbstractItemView::SelectRows);
-            list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-            list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-            list->verticalHeader()->hide();
-            list->horizontalHeader()->setSectionsMovable(true);
-            list->horizontalHeader()->setHighlightSections(false);
-            list->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-            list->verticalHeader()->setDefaultSectionSize(list->fontMetrics().height() + 4);
-            list->setWordWrap(false);
-            return list;
-        }
+        case ControlKind::kReportList:
+            return new ReportList(this);
         case ControlKind::kTabControl:
             return new TabControl(this);
         case ControlKind::kIpAddress:
@@ -157,23 +144,10 @@ void CDialog::Connect(const ControlTemplate& control, QWidget* widget) {
         connect(tabs, &TabControl::SelectionChanged, this, [this, id] { OnSelChange(id); });
     } else if (auto* upDown = qobject_cast<UpDownCtrl*>(widget)) {
         connect(upDown, &UpDownCtrl::Stepped, this, [this, id](int delta) { OnUpDown(id, delta); });
-    } else if (auto* list = qobject_cast<QTableWidget*>(widget)) {
-        list->viewport()->installEventFilter(this);
-        m_ids[list->viewport()] = id;
+    } else if (auto* list = qobject_cast<ReportList*>(widget)) {
+        connect(list, &ReportList::Clicked, this, [this, id] { OnNotify(id, kNotifyClick); });
+        connect(list, &ReportList::DoubleClicked, this, [this, id] { OnNotify(id, kNotifyDoubleClick); });
     }
-}
-
-bool CDialog::eventFilter(QObject* watched, QEvent* event) {
-    const auto it = m_ids.find(watched);
-    if (it != m_ids.end() && qobject_cast<QTableWidget*>(Item(it->second))) {
-        if (event->type() == QEvent::MouseButtonRelease) {
-            OnNotify(it->second, kNotifyClick);
-        } else if (event->type() == QEvent::MouseButtonDblClick) {
-            QDialog::eventFilter(watched, event);
-            OnNotify(it->second, kNotifyDoubleClick);
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 int CDialog::DoModal() {
@@ -266,6 +240,39 @@ void CDialog::SetWindowText(const std::wstring& text) { setWindowTitle(ToQString
 void CDialog::OnCommand(int id) {
     if (id == 1) OnOK();
     if (id == 2) OnCancel();
+}
+
+std::vector<CDialog::TabStop> CDialog::TabStops() const {
+    std::vector<TabStop> stops;
+    for (QWidget* control : m_order) {
+        QWidget* target = control;
+        if (auto* ip = qobject_cast<IpAddressCtrl*>(control)) target = ip->FirstField();
+        if (auto* tabs = qobject_cast<TabControl*>(control)) target = tabs->Bar();
+        if (target->focusPolicy() & Qt::TabFocus) stops.push_back({control, target});
+    }
+    return stops;
+}
+
+bool CDialog::focusNextPrevChild(bool next) {
+    if (!isWindow()) return QDialog::focusNextPrevChild(next);  // a page: its window decides
+    const std::vector<TabStop> stops = TabStops();
+    if (stops.empty()) return false;
+    const QWidget* focus = QApplication::focusWidget();
+    const int count = static_cast<int>(stops.size());
+    int current = -1;
+    for (int i = 0; i < count && focus; ++i) {
+        if (stops[i].control == focus || stops[i].control->isAncestorOf(focus)) current = i;
+    }
+    for (int step = 1; step <= count; ++step) {
+        const int start = current < 0 ? (next ? -1 : count) : current;
+        const int i = ((start + (next ? step : -step)) % count + count) % count;
+        QWidget* target = stops[i].target;
+        if (target->isVisibleTo(this) && target->isEnabled()) {
+            target->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return true;
+        }
+    }
+    return false;
 }
 
 void CDialog::keyPressEvent(QKeyEvent* event) {

@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/Message.h"
 #include "platform/WindowRegistry.h"
@@ -51,6 +52,15 @@ public:
     const DialogUnits& Units() const { return m_units; }
     const DialogTemplate& Template() const { return *m_template; }
 
+    // A control Tab stops at, and the widget inside it that takes the focus.
+    struct TabStop {
+        QWidget* control;
+        QWidget* target;
+    };
+    // The controls Tab moves through, in template order (disabled and hidden ones are
+    // passed over when Tab moves).
+    virtual std::vector<TabStop> TabStops() const;
+
     // Handles every message waiting in the window's queue (tests call it to flush).
     void PumpMessages();
     // From now on, messages sent from other threads are not waited for (they return 0).
@@ -73,9 +83,9 @@ protected:
     void SetLeftoverHandler(std::function<void(const platform::Message&)> handler);
 
     void keyPressEvent(QKeyEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void Build();
@@ -85,7 +95,7 @@ private:
     const DialogTemplate* m_template;
     DialogUnits m_units;
     std::map<int, QWidget*> m_items;
-    std::map<QObject*, int> m_ids;
+    std::vector<QWidget*> m_order;  // every control, in template order
     bool m_built = false;
     int m_result = 2;
     platform::HWND m_hwnd = 0;

@@ -2,13 +2,42 @@
 
 #include <QEvent>
 #include <QHBoxLayout>
-#include <QIntValidator>
+#include <QValidator>
+#include <algorithm>
 #include <QKeyEvent>
 #include <QLabel>
 
 #include "ui/UiLanguage.h"
 
 namespace orvex {
+namespace {
+
+// One field of the control: digits only, and never above 255 (a larger number is taken
+// down to 255 as it is typed, so the field holds 0 to 255 at all times).
+class OctetValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& pos) const override {
+        if (input.isEmpty()) return Intermediate;
+        if (input.size() > 3) return Invalid;
+        for (const QChar c : input) {
+            if (c < '0' || c > '9') return Invalid;
+        }
+        if (input.toInt() > 255) {
+            input = "255";
+            pos = 3;
+        }
+        return Acceptable;
+    }
+};
+
+int FieldValue(const QLineEdit* field) {
+    bool ok = false;
+    const int value = field->text().toInt(&ok);
+    return ok ? std::clamp(value, 0, 255) : 0;
+}
+
+}  // namespace
 
 IpAddressCtrl::IpAddressCtrl(QWidget* parent) : QWidget(parent) {
     auto* layout = new QHBoxLayout(this);
@@ -21,23 +50,34 @@ IpAddressCtrl::IpAddressCtrl(QWidget* parent) : QWidget(parent) {
         field->setFrame(false);
         field->setAlignment(Qt::AlignCenter);
         field->setMaxLength(3);
-        field->setValidator(new QIntValidator(0, 255, field));
+        field->setValidator(new OctetValidator(field));
         field->installEventFilter(this);
         field->setObjectName(QString("field%1").arg(i));
+        // The control is one tab stop: Tab reaches its first field only.
+        field->setFocusPolicy(i == 0 ? Qt::StrongFocus : Qt::ClickFocus);
         m_fields[i] = field;
         layout->addWidget(field, 1);
         if (i < 3) layout->addWidget(new QLabel(".", this));
+        if (i < 3) {
+            // The third digit typed moves on to the next field.
+            connect(field, &QLineEdit::textEdited, this, [this, i](const QString& text) {
+                if (text.size() == 3 && m_fields[i]->cursorPosition() == 3) FocusField(i + 1);
+            });
+        }
     }
     setFocusProxy(m_fields[0]);
+}
+
+void IpAddressCtrl::FocusField(std::size_t index) {
+    m_fields[index]->setFocus(Qt::TabFocusReason);
+    m_fields[index]->selectAll();
 }
 
 std::wstring IpAddressCtrl::Text() const {
     std::wstring text;
     for (std::size_t i = 0; i < m_fields.size(); ++i) {
         if (i > 0) text += L".";
-        bool ok = false;
-        const int value = m_fields[i]->text().toInt(&ok);
-        text += std::to_wstring(ok ? value : 0);
+        text += std::to_wstring(FieldValue(m_fields[i]));
     }
     return text;
 }
@@ -68,8 +108,7 @@ bool IpAddressCtrl::eventFilter(QObject* watched, QEvent* event) {
         for (std::size_t i = 0; i + 1 < m_fields.size(); ++i) {
             // A dot, or a full field, moves on to the next field.
             if (watched == m_fields[i] && key->text() == ".") {
-                m_fields[i + 1]->setFocus();
-                m_fields[i + 1]->selectAll();
+                FocusField(i + 1);
                 return true;
             }
         }

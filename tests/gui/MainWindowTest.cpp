@@ -18,112 +18,16 @@
 #include <fstream>
 #include <thread>
 
-#include "app/OrvexDlg.h"
 #include "discovery/AddressSplit.h"
-#include "discovery/DiscoveryCodec.h"
 #include "pages/DlgBasicInfo.h"
-#include "pages/DlgLogin.h"
-#include "platform/AdapterSource.h"
-#include "resources/StringTable.h"
-#include "tests/support/FixedAdapters.h"
-#include "tests/support/NetnsCommand.h"
-#include "tests/support/ScriptedUi.h"
-#include "tests/support/TestClock.h"
-#include "tools/camsim/CameraFleet.h"
-#include "ui/UiLanguage.h"
+#include "tests/gui/MainWindowFixture.h"
+#include "ui/IpAddressCtrl.h"
 
 namespace orvex {
 namespace {
 
 using orvextest::AnswerNextModal;
-using orvextest::SpinUntil;
-
-using orvextest::FixedAdapters;
-using orvextest::MakeAdapter;
-
-camsim::CameraConfig Camera(int n, const char* ip, std::uint16_t port, const std::string& name, int netMode) {
-    camsim::CameraConfig c;
-    c.ip = ip;
-    c.port = port;
-    c.name = name;
-    c.netMode = static_cast<std::uint8_t>(netMode);
-    c.mac = {0x00, 0x0C, 0x5D, 0x00, 0x00, static_cast<std::uint8_t>(n)};
-    c.version = n == 1 ? "1.2.15.4" : n == 2 ? "1.7.15.4" : "1.7.60.4";
-    c.uid = "VSTC00000" + std::to_string(n) + "ABCDE";
-    return c;
-}
-
-class MainWindow : public ::testing::Test {
-protected:
-    void SetUp() override {
-        for (const char* ip : {"192.168.1.20", "192.168.1.57"}) {
-            ASSERT_TRUE(orvextest::Ip(std::string("addr add ") + ip + "/32 dev lo"));
-        }
-        platform::AdapterSource::Install(std::make_shared<FixedAdapters>(std::vector<platform::Adapter>{
-            MakeAdapter("eth0", "192.168.1.20", 2), MakeAdapter("eth1", "192.168.1.57", 3)}));
-        ui = std::make_shared<orvextest::ScriptedUi>();
-        UiServices::Install(ui);
-        UiLanguage::Set(kLanguageEnglish);
-        fleet.AddCamera(Camera(1, "10.0.0.57", 80, "Front door", 0));
-        fleet.AddCamera(Camera(2, "10.0.0.58", 8080, "\xE5\x81\x9C\xE8\xBD\xA6\xE5\x9C\xBA Caf\xC3\xA9", 1));
-        fleet.AddCamera(Camera(3, "10.0.0.59", 81, "Warehouse", 0));
-        std::string error;
-        ASSERT_TRUE(fleet.Start(&error)) << error;
-        window = std::make_unique<COrvexDlg>();
-        window->CreateModeless();
-        list = window->ItemAs<QTableWidget>(1017);
-    }
-    void TearDown() override {
-        window.reset();
-        fleet.Stop();
-        UiServices::Install(nullptr);
-        platform::AdapterSource::Install(nullptr);
-        for (const char* ip : {"192.168.1.20", "192.168.1.57"}) {
-            orvextest::Ip(std::string("addr del ") + ip + "/32 dev lo");
-        }
-    }
-    bool WaitForRows(int rows, int ms = 8000) {
-        return SpinUntil([&] { return list->rowCount() == rows; }, ms);
-    }
-    int RowOf(const QString& ip) {
-        for (int r = 0; r < list->rowCount(); ++r) {
-            if (list->item(r, 2)->text() == ip) return r;
-        }
-        return -1;
-    }
-    void ClickRow(int row) {
-        const QRect rect = list->visualItemRect(list->item(row, 0));
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
-    }
-    // Answers the login dialog that the next command opens.
-    void AnswerLogin(const QString& account, const QString& password, bool ok = true) {
-        AnswerNextModal([=](QWidget* modal) {
-            auto* login = qobject_cast<CDlgLogin*>(modal);
-            ASSERT_NE(login, nullptr);
-            login->ItemAs<QLineEdit>(1055)->setText(account);
-            login->ItemAs<QLineEdit>(1056)->setText(password);
-            login->ItemAs<QPushButton>(ok ? 1 : 2)->click();
-        });
-    }
-    std::wstring Label(int id) { return window->ItemText(id); }
-    bool SawBox(int id) {
-        for (const auto& box : ui->Boxes()) {
-            if (box.text == UiLanguage::Load(id) && box.caption == UiLanguage::Load(117)) return true;
-        }
-        return false;
-    }
-    // The record the camera sends, as the listener decodes it.
-    DeviceRecord Received(std::size_t index) {
-        const auto reply = BuildSearchReply(fleet.Record(index));
-        return DecodeReply(reply.data(), reply.size()).record;
-    }
-
-    orvextest::ScopedTimeScale fast{10};
-    camsim::CameraFleet fleet;
-    std::shared_ptr<orvextest::ScriptedUi> ui;
-    std::unique_ptr<COrvexDlg> window;
-    QTableWidget* list = nullptr;
-};
+using orvextest::TypeInto;
 
 TEST_F(MainWindow, CamerasAppearWithLetterNameAddressAndPort) {
     ASSERT_TRUE(WaitForRows(3));
@@ -203,9 +107,7 @@ TEST_F(MainWindow, SelectionFillsThePagesAndItsCameraLeavingClearsThem) {
 TEST_F(MainWindow, AdapterChangeEmptiesTheListAndRestartsDiscovery) {
     ASSERT_TRUE(WaitForRows(3));
     ClickRow(0);
-    auto* adapters = window->ItemAs<QComboBox>(1008);
-    adapters->setCurrentIndex(1);
-    window->OnAdapterChange();
+    Choose(window->Item(1008), +1);
     EXPECT_EQ(list->rowCount(), 0);
     EXPECT_EQ(Label(1019), L"Count:0");
     EXPECT_EQ(Label(1003), L"192.168.1.57");
@@ -218,10 +120,10 @@ TEST_F(MainWindow, ApplySendsTheEditedSettingsAndShowsTheReply) {
     ASSERT_TRUE(WaitForRows(3));
     ClickRow(RowOf("10.0.0.57"));
     CDlgBasicInfo* basic = window->BasicPage();
-    basic->ItemAs<QLineEdit>(1029)->setText("8081");
-    basic->SetItemText(1033, L"10.0.0.254");
+    TypeInto(basic->Item(1029), "8081");
+    TypeInto(basic->ItemAs<IpAddressCtrl>(1033)->FirstField(), "10.0.0.254");
     AnswerLogin(" admin ", "");
-    window->OnApply();
+    Click(1);
     ASSERT_TRUE(SpinUntil([&] { return fleet.SetRequests().size() == 1; }));
     DeviceRecord expected = Received(0);
     expected.wPort = 8081;
@@ -249,14 +151,14 @@ TEST_F(MainWindow, ApplyAnswersForWrongLoginNoRightsAndAnOverlongAccount) {
     ClickRow(RowOf("10.0.0.77"));
     const QString longAccount(40, 'a');
     AnswerLogin(longAccount, "wrong");
-    window->OnApply();
+    Click(1);
     ASSERT_TRUE(SpinUntil([&] { return SawBox(124); }));
     const auto& sent = guarded.SetRequests()[0].datagram;
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(sent.data()) + 4 + 232, 32),
               std::string(31, 'a') + '\0');  // cut, its terminating zero kept
     ClickRow(RowOf("10.0.0.78"));
     AnswerLogin("admin", "");
-    window->OnApply();
+    Click(1);
     ASSERT_TRUE(SpinUntil([&] { return SawBox(125); }));
     window.reset();
     guarded.Stop();
@@ -266,7 +168,7 @@ TEST_F(MainWindow, OneKeySetMovesAFixedCameraIntoTheAdaptersSubnet) {
     ASSERT_TRUE(WaitForRows(3));
     ClickRow(RowOf("10.0.0.57"));
     AnswerLogin("admin", "");
-    window->OnOneKeySet();
+    Click(1021);
     ASSERT_TRUE(SpinUntil([&] { return fleet.SetRequests().size() == 1; }));
     EXPECT_TRUE(SawBox(152));  // the question came first
     DeviceRecord expected = Received(0);
@@ -290,17 +192,18 @@ TEST_F(MainWindow, OneKeySetMovesAFixedCameraIntoTheAdaptersSubnet) {
 TEST_F(MainWindow, OneKeySetRefusesDynamicCamerasAndStopsOnCancel) {
     ASSERT_TRUE(WaitForRows(3));
     ClickRow(RowOf("10.0.0.58"));
-    window->BasicPage()->ItemAs<QComboBox>(1030)->setCurrentIndex(0);  // page says Fixed: the table decides
-    window->OnOneKeySet();
+    Choose(window->BasicPage()->Item(1030), -1);  // page says Fixed: the table decides
+    ASSERT_EQ(window->BasicPage()->ItemText(1030), L"Fixed IP");
+    Click(1021);
     EXPECT_TRUE(SawBox(151));
     EXPECT_EQ(ui->Boxes().back().icon, BoxIcon::kWarning);
     ClickRow(RowOf("10.0.0.59"));
     ui->confirmAnswer = kIdCancel;
-    window->OnOneKeySet();
+    Click(1021);
     EXPECT_TRUE(SawBox(152));
     ui->confirmAnswer = kIdOk;
     AnswerLogin("admin", "", false);  // the login cancelled
-    window->OnOneKeySet();
+    Click(1021);
     QTest::qWait(300);
     EXPECT_TRUE(fleet.SetRequests().empty());
 }
@@ -327,7 +230,7 @@ TEST_F(MainWindow, ExportWritesFixedColumnLinesAndDoubleClickOpensTheBrowser) {
     ASSERT_TRUE(WaitForRows(2));
     const std::string path = "/tmp/orvex-export-" + std::to_string(getpid()) + ".txt";
     ui->savePath = std::wstring(path.begin(), path.end());
-    window->OnExport();
+    Click(1018);
     EXPECT_EQ(ui->lastSaveInitialName, L"ipcam.txt");
     std::ifstream in(path, std::ios::binary);
     const std::string text((std::istreambuf_iterator<char>(in)), {});
@@ -347,18 +250,19 @@ TEST_F(MainWindow, ExportWritesFixedColumnLinesAndDoubleClickOpensTheBrowser) {
         ASSERT_FALSE(ui->Opened().empty());
         EXPECT_EQ(ui->Opened().back(), url);
     }
-    list->clearSelection();
     const std::size_t opened = ui->Opened().size();
-    window->OnListDoubleClick();  // no row selected: nothing opens
-    EXPECT_EQ(ui->Opened().size(), opened);
+    const QPoint beside(5, list->viewport()->height() - 5);  // below every row
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, beside);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, beside);
+    EXPECT_EQ(ui->Opened().size(), opened);  // no row selected: nothing opens
+    EXPECT_FALSE(window->ItemEnabled(1));
 }
 
 TEST_F(MainWindow, LanguageSwitchRelabelsEverythingAndKeepsTheState) {
     ASSERT_TRUE(WaitForRows(3));
     ClickRow(RowOf("10.0.0.59"));
-    auto* language = window->ItemAs<QComboBox>(1000);
-    language->setCurrentIndex(1);
-    window->OnLanguageChange();
+    QWidget* language = window->Item(1000);
+    Choose(language, +1);
     EXPECT_EQ(window->windowTitle(), "Orvex V1.0.0.7");
     EXPECT_EQ(Label(1009), L"网卡:");
     EXPECT_EQ(Label(1019), L"共有摄像机:3");
@@ -367,8 +271,7 @@ TEST_F(MainWindow, LanguageSwitchRelabelsEverythingAndKeepsTheState) {
     EXPECT_EQ(list->horizontalHeaderItem(1)->text(), QString::fromUtf8("名称"));
     EXPECT_EQ(window->BasicPage()->ItemText(1037), L"名称:");
     EXPECT_EQ(window->BasicPage()->ItemText(1030), L"固定IP地址 (静态IP)");  // selection kept
-    language->setCurrentIndex(0);
-    window->OnLanguageChange();
+    Choose(language, -1);
     EXPECT_EQ(Label(1009), L"Network Adapter:");
     EXPECT_EQ(window->BasicPage()->ItemText(1030), L"Fixed IP");
 }
@@ -395,11 +298,9 @@ TEST_F(MainWindow, ScreenshotsInEnglishAndChinese) {
     ClickRow(RowOf("10.0.0.58"));
     QDir().mkpath("screenshots");
     EXPECT_TRUE(window->grab().save("screenshots/main-en.png"));
-    window->ItemAs<QComboBox>(1000)->setCurrentIndex(1);
-    window->OnLanguageChange();
+    Choose(window->Item(1000), +1);
     EXPECT_TRUE(window->grab().save("screenshots/main-zh.png"));
-    window->ItemAs<QComboBox>(1000)->setCurrentIndex(0);
-    window->OnLanguageChange();
+    Choose(window->Item(1000), -1);
 }
 
 TEST_F(MainWindow, AboutBoxFromTheWindowMenu) {
@@ -449,9 +350,11 @@ TEST(MainWindowStart, NoAdapterShowsItsMessageOnceAndSearchesNothing) {
         EXPECT_EQ(ui->Boxes()[0].caption, L"Prompt");
         EXPECT_FALSE(window.Scheduler().IsRunning());
         EXPECT_EQ(window.ItemText(1003), L"");
-        window.OnFind();  // goes nowhere
-        window.OnApply();
-        window.OnOneKeySet();
+        orvextest::Click(window.Item(1020));  // Find goes nowhere
+        QTest::keyClick(window.Item(1017), Qt::Key_Return);  // Apply with nothing selected
+        orvextest::Click(window.Item(1021));
+        QTest::qWait(100);
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
         EXPECT_EQ(ui->Boxes().size(), 1u);
     }
     UiServices::Install(nullptr);
@@ -476,7 +379,8 @@ TEST(WindowHandles, DestroyingAWindowReleasesAThreadSendingToIt) {
 }
 
 TEST(BasicPage, PortStepsAndPortsBeyond65535) {
-    EXPECT_EQ(CDlgBasicInfo::StepPort(L"99999", 1), L"99999");
+    EXPECT_EQ(CDlgBasicInfo::StepPort(L"65535", 1), L"65535");  // the most a port holds
+    EXPECT_EQ(CDlgBasicInfo::StepPort(L"99999", -1), L"65535");
     EXPECT_EQ(CDlgBasicInfo::StepPort(L"0", -1), L"0");
     EXPECT_EQ(CDlgBasicInfo::StepPort(L"", 1), L"1");
     EXPECT_EQ(CDlgBasicInfo::StepPort(L"", -1), L"0");

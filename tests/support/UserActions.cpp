@@ -11,12 +11,28 @@ namespace orvextest {
 void Click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton); }
 
 void TypeInto(QWidget* edit, const QString& text) {
-    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
-    if (text.isEmpty()) {
-        QTest::keyClick(edit, Qt::Key_Delete);
+    if (edit->isVisible()) QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(edit->width() - 2, edit->height() / 2));
+    // End, then Shift+Home selects the whole text (filtered edits drop Ctrl+A).
+    QTest::keyClick(edit, Qt::Key_End);
+    QTest::keyClick(edit, Qt::Key_Home, Qt::ShiftModifier);
+    if (text.isEmpty()) QTest::keyClick(edit, Qt::Key_Delete);
+    if (!edit->isVisible()) {  // a hidden control: its keys go to it directly
+        QTest::keyClicks(edit, text);
         return;
     }
-    QTest::keyClicks(edit, text);
+    TypeKeys(edit->window(), text);
+}
+
+void TypeKeys(QWidget* window, const QString& text) {
+    for (const QChar c : text) {
+        QWidget* focus = window->focusWidget() ? window->focusWidget() : window;
+        QTest::keyClick(focus, c.toLatin1());
+    }
+}
+
+void PressKey(QWidget* window, Qt::Key key, Qt::KeyboardModifiers modifiers) {
+    QWidget* focus = window->focusWidget() ? window->focusWidget() : window;
+    QTest::keyClick(focus, key, modifiers);
 }
 
 void ClickRow(QTableWidget* list, int row) {
