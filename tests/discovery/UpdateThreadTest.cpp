@@ -76,7 +76,9 @@ TEST_F(SchedulerTest, SearchEveryTwoSecondsAndSweepAfterEverySecondSearch) {
     ASSERT_LE(sweeps.size(), searches.size() / 2);
     for (std::size_t k = 0; k < sweeps.size(); ++k) {
         const DWORD afterSecond = sweeps[k] - searches[2 * k + 1];
-        EXPECT_GE(afterSecond, 195u) << "sweep " << k;
+        // Measured from the camera's receipt of the search, which lags its sending by
+        // a few clock milliseconds under ThreadSanitizer.
+        EXPECT_GE(afterSecond, 190u) << "sweep " << k;
         EXPECT_LE(afterSecond, 280u) << "sweep " << k;
     }
     // The replies to a search reach the window before the sweep that follows it.
