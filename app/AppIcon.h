@@ -3,7 +3,7 @@
 
 namespace orvex {
 
-// The application icon (resource 128): a camera drawn in a few shapes.
+// The application icon (resource 128), the one the desktop entry names.
 QIcon AppIcon();
 
 }  // namespace orvex

@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "platform/Clock.h"
+#include "resources/Version.h"
 #include "tools/camsim/CameraFleet.h"
 #include "tools/camsim/FirmwareServer.h"
 #include "tools/camsim/FleetConsole.h"
@@ -20,7 +21,7 @@ namespace {
 constexpr const char* kUsage =
     "usage: orvex-camsim [--file FILE] [--camera key=value,...]... [--count N]\n"
     "                    [--spread MS] [--bind ADDR] [--no-web] [--firmware ADDR]\n"
-    "                    [--latest VERSION] [--no-firmware] [--quiet]\n"
+    "                    [--latest VERSION] [--no-firmware] [--quiet] [--version]\n"
     "Camera keys: ip mask gateway dns1 dns2 mac port uid name version ddns netmode\n"
     "             user password rights app md5 oem faults slow restart newip newport\n"
     "Each camera's web side listens on its ip:port; the firmware server answers\n"
@@ -57,6 +58,9 @@ int main(int argc, char** argv) {
         std::string text, error;
         if (arg == "--help" || arg == "-h") {
             std::cout << kUsage;
+            return 0;
+        } else if (arg == "--version") {
+            std::cout << "orvex-camsim " << orvex::kOrvexVersion << "\n";
             return 0;
         } else if (arg == "--file") {
             if (!value(&text)) return Fail("--file needs a file name");

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/Clock.h"
+#include "resources/Version.h"
 
 #include "tools/orvexctl/AdaptersCommand.h"
 #include "tools/orvexctl/CgiCommand.h"
@@ -28,7 +29,8 @@ constexpr const char* kUsage =
     "          (--smart --version V [--yes] | --webui FILE | --system FILE)\n"
     "                                             upgrade a camera's firmware\n"
     "  set-uid --host H --port P --user U --password W UID\n"
-    "                                             write a new UID into a camera\n";
+    "                                             write a new UID into a camera\n"
+    "  --version                                  print the version\n";
 
 }  // namespace
 
@@ -47,6 +49,10 @@ int main(int argc, char** argv) {
     if (command == "firmware-doc") return orvexctl::RunFirmwareDoc(args);
     if (command == "upgrade") return orvexctl::RunUpgrade(args);
     if (command == "set-uid") return orvexctl::RunSetUid(args);
+    if (command == "--version") {
+        std::cout << "orvexctl " << orvex::kOrvexVersion << "\n";
+        return 0;
+    }
     if (command == "--help" || command == "-h" || command == "help") {
         std::cout << kUsage;
         return 0;

@@ -7,6 +7,7 @@
 
 #include "cgi/TraceMsg.h"
 #include "platform/CopyDataChannel.h"
+#include "resources/Version.h"
 
 namespace {
 volatile std::sig_atomic_t g_stop = 0;
@@ -18,8 +19,11 @@ int main(int argc, char** argv) {
         const std::string arg = argv[i];
         if (arg == "--mfx") {
             className = orvex::kMfxTraceClass;
+        } else if (arg == "--version") {
+            std::printf("orvex-tracewin %s\n", orvex::kOrvexVersion);
+            return 0;
         } else if (arg == "--help" || arg == "-h") {
-            std::printf("usage: orvex-tracewin [--mfx]\n"
+            std::printf("usage: orvex-tracewin [--mfx | --help | --version]\n"
                         "Listens as \"%s\" (or \"%s\" with --mfx) and prints each trace.\n",
                         orvex::kTraceWinClass, orvex::kMfxTraceClass);
             return 0;
