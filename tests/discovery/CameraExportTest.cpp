@@ -21,21 +21,21 @@ DeviceRecord Camera(const std::uint8_t (&mac)[6], const char* ip, const char* na
 }
 
 TEST(CameraExport, TwoCamerasGiveTwoFixedColumnLines) {
-    const std::uint8_t mac1[6] = {0x00, 0x0c, 0x5d, 0x0a, 0xbc, 0xde};
-    const std::uint8_t mac2[6] = {0xff, 0x01, 0x02, 0x03, 0x04, 0x05};
+    const std::uint8_t mac1[6] = {0x02, 0x4f, 0x52, 0x0a, 0xbc, 0xde};
+    const std::uint8_t mac2[6] = {0xfe, 0x01, 0x02, 0x03, 0x04, 0x05};
     const std::string text = FormatExportLines(
         {Camera(mac1, "192.168.1.57", "Front door", 80, 1),
          Camera(mac2, "10.0.0.200", "A camera with a long name", 65535, 7)});
     const std::string expected =
-        "1       T       Front door          192.168.1.57        80      00:0C:5D:0A:BC:DE   \r\n"
+        "1       T       Front door          192.168.1.57        80      02:4F:52:0A:BC:DE   \r\n"
         "2       Other   A camera with a long name10.0.0.200          65535   "
-        "FF:01:02:03:04:05   \r\n";
+        "FE:01:02:03:04:05   \r\n";
     EXPECT_EQ(text, expected);
     EXPECT_EQ(FormatExportLines({}), "");
 }
 
 TEST(CameraExport, NameIsReadAndWrittenInTheLocaleCharset) {
-    const std::uint8_t mac[6] = {1, 2, 3, 4, 5, 6};
+    const std::uint8_t mac[6] = {2, 2, 3, 4, 5, 6};
     platform::CodePage::SetCharset("GBK");
     // "停车场" in GBK: read as three characters, padded to 20 characters, written back as GBK.
     const std::string line =

@@ -21,11 +21,11 @@ std::vector<std::uint8_t> SearchReplyBytes() {
     std::memcpy(&d[4 + 32], "192.168.1.1", 11);
     std::memcpy(&d[4 + 48], "8.8.8.8", 7);
     std::memcpy(&d[4 + 64], "8.8.4.4", 7);
-    const std::uint8_t mac[6] = {0x00, 0x0C, 0x5D, 0xAB, 0xCD, 0xEF};
+    const std::uint8_t mac[6] = {0x02, 0x4F, 0x52, 0xAB, 0xCD, 0xEF};
     std::memcpy(&d[4 + 80], mac, 6);
     d[4 + 86] = 0x90;  // port 8080, little-endian
     d[4 + 87] = 0x1F;
-    std::memcpy(&d[4 + 88], "VSTC123456ABCDE", 15);
+    std::memcpy(&d[4 + 88], "ORVX123456ABCDE", 15);
     std::memcpy(&d[4 + 120], "Garage", 6);
     std::memcpy(&d[4 + 200], "1.7.20.4", 8);
     d[4 + 296] = 0x5A;
@@ -79,9 +79,9 @@ TEST(DiscoveryDatagrams, SearchReplyFillsEveryField) {
     EXPECT_STREQ(r.record.szGateway, "192.168.1.1");
     EXPECT_STREQ(r.record.szPrimaryDns, "8.8.8.8");
     EXPECT_STREQ(r.record.szSecondaryDns, "8.8.4.4");
-    EXPECT_EQ(MacText(r.record), "00:0C:5D:AB:CD:EF");
+    EXPECT_EQ(MacText(r.record), "02:4F:52:AB:CD:EF");
     EXPECT_EQ(r.record.wPort, 8080);
-    EXPECT_STREQ(r.record.szDeviceId, "VSTC123456ABCDE");
+    EXPECT_STREQ(r.record.szDeviceId, "ORVX123456ABCDE");
     EXPECT_STREQ(r.record.szName, "Garage");
     EXPECT_STREQ(r.record.szDdnsPassword, "ddnspw");
     EXPECT_EQ(r.record.byNetMode, 1);

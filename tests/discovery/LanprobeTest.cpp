@@ -21,11 +21,11 @@ using orvextest::WaitUntil;
 camsim::CameraConfig Camera(int n, const std::string& name = "") {
     camsim::CameraConfig c;
     c.ip = "127.0.0." + std::to_string(10 + n);
-    c.mac = {0x00, 0x0C, 0x5D, 0x00, 0x00, static_cast<std::uint8_t>(n)};
+    c.mac = {0x02, 0x4F, 0x52, 0x00, 0x00, static_cast<std::uint8_t>(n)};
     c.port = static_cast<std::uint16_t>(8000 + n);
     c.name = name.empty() ? "cam" + std::to_string(n) : name;
     c.version = "1.7.60." + std::to_string(n);
-    c.uid = "VSTC00000" + std::to_string(n) + "ABCDE";
+    c.uid = "ORVX00000" + std::to_string(n) + "ABCDE";
     c.ddnsPassword = "pw" + std::to_string(n);
     c.netMode = static_cast<std::uint8_t>(n % 2);
     return c;

@@ -33,9 +33,9 @@ inline camsim::CameraConfig Camera(int n, const char* ip, std::uint16_t port, co
     c.port = port;
     c.name = name;
     c.netMode = static_cast<std::uint8_t>(netMode);
-    c.mac = {0x00, 0x0C, 0x5D, 0x00, 0x00, static_cast<std::uint8_t>(n)};
+    c.mac = {0x02, 0x4F, 0x52, 0x00, 0x00, static_cast<std::uint8_t>(n)};
     c.version = n == 1 ? "1.2.15.4" : n == 2 ? "1.7.15.4" : "1.7.60.4";
-    c.uid = "VSTC00000" + std::to_string(n) + "ABCDE";
+    c.uid = "ORVX00000" + std::to_string(n) + "ABCDE";
     return c;
 }
 

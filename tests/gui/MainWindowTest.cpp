@@ -79,7 +79,7 @@ TEST_F(MainWindow, SelectionFillsThePagesAndItsCameraLeavingClearsThem) {
     EXPECT_EQ(basic->ItemText(1025), L"停车场 Café");
     EXPECT_EQ(basic->ItemText(1029), L"8080");
     EXPECT_EQ(basic->ItemText(1026), L"http://10.0.0.58:8080");
-    EXPECT_EQ(basic->ItemText(1027), L"VSTC000002ABCDE");
+    EXPECT_EQ(basic->ItemText(1027), L"ORVX000002ABCDE");
     EXPECT_EQ(basic->ItemText(1030), L"Dynamic IP");
     EXPECT_FALSE(basic->ItemEnabled(1031));  // dynamic: no addresses to edit
     EXPECT_TRUE(window->ItemEnabled(1));
@@ -234,8 +234,8 @@ TEST_F(MainWindow, ExportWritesFixedColumnLinesAndDoubleClickOpensTheBrowser) {
     EXPECT_EQ(ui->lastSaveInitialName, L"ipcam.txt");
     std::ifstream in(path, std::ios::binary);
     const std::string text((std::istreambuf_iterator<char>(in)), {});
-    const std::string door = "T       Front door          10.0.0.57           80      00:0C:5D:00:00:01   \r\n";
-    const std::string house = "C       Warehouse           10.0.0.59           81      00:0C:5D:00:00:03   \r\n";
+    const std::string door = "T       Front door          10.0.0.57           80      02:4F:52:00:00:01   \r\n";
+    const std::string house = "C       Warehouse           10.0.0.59           81      02:4F:52:00:00:03   \r\n";
     const bool doorFirst = RowOf("10.0.0.57") == 0;
     EXPECT_EQ(text, doorFirst ? "1       " + door + "2       " + house : "1       " + house + "2       " + door);
     unlink(path.c_str());

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <set>
+#include <sstream>
+
 #include "discovery/DiscoveryCodec.h"
 #include "tests/support/ProcessRunner.h"
 #include "tools/camsim/CameraConfig.h"
@@ -14,7 +17,7 @@ TEST(CamsimConfig, CameraFileWithUtf8NameAndEveryKey) {
         "# two cameras\n"
         "[camera]\n"
         "ip = 127.0.0.51\nmask = 255.255.255.0\ngateway = 127.0.0.1\ndns1 = 8.8.8.8\n"
-        "dns2 = 8.8.4.4\nmac = 00:0c:5d:01:02:03\nport = 8081\nuid = VSTC777777ABCDE\n"
+        "dns2 = 8.8.4.4\nmac = 02:4f:52:01:02:03\nport = 8081\nuid = ORVX777777ABCDE\n"
         "name = Café door\nversion = 1.7.60.1\nddns = secret\nnetmode = 1\n"
         "user = root\npassword = p=w\nrights = 0\n"
         "\n[camera]\nip=127.0.0.52\n";
@@ -68,6 +71,33 @@ TEST(CamsimConsole, CommandsChangeTheFleet) {
     EXPECT_FALSE(quit);
     RunFleetCommand(fleet, "quit", &quit);
     EXPECT_TRUE(quit);
+}
+
+TEST(CamsimProgram, GeneratedCamerasHaveUniqueLocallyAdministeredUnicastMacs) {
+    // The largest --count the program takes, and one more, which it refuses.
+    const std::string camsim = orvextest::ToolPath("CAMSIM");
+    const std::string most = std::to_string(kMaxGeneratedCameras);
+    const auto listed = orvextest::RunProcess(
+        camsim, {"--count", most, "--no-web", "--no-firmware", "--bind", "127.0.0.1"}, "list\nquit\n");
+    ASSERT_EQ(listed.status, 0) << listed.err;
+    std::set<std::string> macs;
+    std::istringstream lines(listed.out);
+    std::string line;
+    while (std::getline(lines, line) && line != "bye") {
+        std::vector<std::string> columns;
+        std::istringstream cells(line);
+        for (std::string cell; std::getline(cells, cell, '\t');) columns.push_back(cell);
+        ASSERT_GE(columns.size(), 4u) << line;
+        const std::string& mac = columns[3];
+        ASSERT_EQ(mac.size(), 17u) << line;
+        const int first = std::stoi(mac.substr(0, 2), nullptr, 16);
+        EXPECT_EQ(first & 0x02, 0x02) << mac;  // locally administered
+        EXPECT_EQ(first & 0x01, 0x00) << mac;  // unicast
+        macs.insert(mac);
+    }
+    EXPECT_EQ(macs.size(), static_cast<std::size_t>(kMaxGeneratedCameras));
+    const auto tooMany = orvextest::RunProcess(camsim, {"--count", std::to_string(kMaxGeneratedCameras + 1)});
+    EXPECT_EQ(tooMany.status, 2);
 }
 
 TEST(CamsimProgram, RefusesBadOptions) {

@@ -80,9 +80,9 @@ TEST_F(CamsimWeb, StatusNeedsTheAccountAndGivesTheFourKeys) {
 }
 
 TEST_F(CamsimWeb, SetFactoryParamWritesTheUid) {
-    EXPECT_TRUE(oper.ExecCgiCmd(Url("set_factory_param.cgi?deviceid=VSTC424242ABCDE").c_str(), 2,
+    EXPECT_TRUE(oper.ExecCgiCmd(Url("set_factory_param.cgi?deviceid=ORVX424242ABCDE").c_str(), 2,
                                 &nResult, nullptr));
-    EXPECT_EQ(fleet.Web(0).Config().uid, "VSTC424242ABCDE");
+    EXPECT_EQ(fleet.Web(0).Config().uid, "ORVX424242ABCDE");
     EXPECT_FALSE(oper.ExecCgiCmd(Url("set_factory_param.cgi?deviceid=X", "user=admin&pwd=").c_str(), 2,
                                  &nResult, nullptr));
     EXPECT_EQ(nResult, 3);

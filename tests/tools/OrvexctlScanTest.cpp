@@ -50,7 +50,7 @@ protected:
     void SetUp() override {
         camsim::CameraConfig a;
         a.ip = "127.0.0.41";
-        a.mac = {0x00, 0x0C, 0x5D, 0xAA, 0x00, 0x01};
+        a.mac = {0x02, 0x4F, 0x52, 0xAA, 0x00, 0x01};
         a.name = "Front door";
         a.version = "1.2.15.4";
         camsim::CameraConfig b = a;
@@ -87,10 +87,10 @@ TEST_F(OrvexctlScan, PrintsEventsAsTheyHappenThenTheExportLines) {
     EXPECT_NE(tail.find("1       "), std::string::npos);
 
     const std::string events = result.out.substr(0, result.out.size() - exportLines.size());
-    EXPECT_NE(events.find("found 127.0.0.41 80 00:0C:5D:AA:00:01 T Front door\n"),
+    EXPECT_NE(events.find("found 127.0.0.41 80 02:4F:52:AA:00:01 T Front door\n"),
               std::string::npos)
         << events;
-    EXPECT_NE(events.find("found 127.0.0.42 8080 00:0C:5D:AA:00:02 G "
+    EXPECT_NE(events.find("found 127.0.0.42 8080 02:4F:52:AA:00:02 G "
                           "\xE5\x81\x9C\xE8\xBD\xA6\xE5\x9C\xBA\n"),
               std::string::npos)
         << events;

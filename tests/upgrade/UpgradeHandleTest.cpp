@@ -92,18 +92,18 @@ int SetUid(CUpgradeHandle& engine, const CameraLogin& login) {
 TEST_F(EngineWithCamera, SetUidSendsOneQuestionMarkAndMapsTheResult) {
     CUpgradeHandle engine;
     CameraLogin login = MakeLogin("127.0.0.81", 80, "admin", "a&b");
-    std::strcpy(login.szDeviceId, "VSTC123456ABCDE,ABCDEF");
+    std::strcpy(login.szDeviceId, "ORVX123456ABCDE,ABCDEF");
     // "&" in the password goes out unencoded and splits the query: the camera sees "a".
     EXPECT_EQ(SetUid(engine, login), 3);
     const std::string target = fleet.Web(0).Requests().back();
-    EXPECT_EQ(target, "/set_factory_param.cgi?deviceid=VSTC123456ABCDE,ABCDEF&user=admin&pwd=a&b"
+    EXPECT_EQ(target, "/set_factory_param.cgi?deviceid=ORVX123456ABCDE,ABCDEF&user=admin&pwd=a&b"
                       "&loginuse=admin&loginpas=a&b");
     EXPECT_EQ(std::count(target.begin(), target.end(), '?'), 1);
 
     fleet.Web(0).SetCredentials("admin", "simple");
     std::strcpy(login.szPassword, "simple");
     EXPECT_EQ(SetUid(engine, login), 0);
-    EXPECT_EQ(fleet.Web(0).Config().uid, "VSTC123456ABCDE,ABCDEF");
+    EXPECT_EQ(fleet.Web(0).Config().uid, "ORVX123456ABCDE,ABCDEF");
     EXPECT_EQ(SetUid(engine, MakeLogin("127.0.0.89", 80, "admin", "simple")), 1);  // no camera: 7 -> 1
 }
 

@@ -32,7 +32,7 @@ protected:
         camsim::CameraConfig c;
         c.ip = "127.0.0.71";
         c.port = 8071;
-        c.mac = {0x00, 0x0C, 0x5D, 0x71, 0x00, 0x01};
+        c.mac = {0x02, 0x4F, 0x52, 0x71, 0x00, 0x01};
         c.password = "pw";
         c.version = "1.7.15.4";
         c.faults.slowReplyMs = 1500;  // every phase lasts long enough for a tick to see it
@@ -67,7 +67,7 @@ protected:
         login.nPort = port;
         std::strcpy(login.szUser, "admin");
         std::strcpy(login.szPassword, password);
-        std::strcpy(login.szMac, "00:0C:5D:71:00:01");
+        std::strcpy(login.szMac, "02:4F:52:71:00:01");
         return login;
     }
     static UpgradeTask Smart(const char* version = "1.7.15.4") {

@@ -9,17 +9,17 @@ namespace {
 
 TEST(UidFormat, FifteenCommaSixAfterTrimmingAndUpperCase) {
     std::wstring accepted;
-    EXPECT_EQ(CheckUid(L"  vstcabcdefghijk,abcdef ", &accepted), 0);
-    EXPECT_EQ(accepted, L"VSTCABCDEFGHIJK,ABCDEF");
+    EXPECT_EQ(CheckUid(L"  orvxabcdefghijk,abcdef ", &accepted), 0);
+    EXPECT_EQ(accepted, L"ORVXABCDEFGHIJK,ABCDEF");
     EXPECT_EQ(CheckUid(L"   ", &accepted), 196);
     EXPECT_EQ(CheckUid(L"", &accepted), 196);
-    EXPECT_EQ(CheckUid(L"VSTCABCDEFGHIJ,KABCDEF", &accepted), 197);   // comma at 14
-    EXPECT_EQ(CheckUid(L"VSTCABCDEFGHIJKA,BCDEF", &accepted), 197);   // comma at 16
-    EXPECT_EQ(CheckUid(L"VSTCABCDEFGHIJ ,ABCDEF", &accepted), 197);   // blank by the comma
-    EXPECT_EQ(CheckUid(L"VSTCABCDEFGHIJK, ABCDE", &accepted), 197);
-    EXPECT_EQ(CheckUid(L",VSTCABCDEFGHIJKABCDEF", &accepted), 197);
-    EXPECT_EQ(CheckUid(L"VSTCABCDEFGHIJKLABCDEF", &accepted), 197);   // no comma
-    EXPECT_EQ(CheckUid(L"VSTCABCDEFGHIJK,ABCDEFG", &accepted), 197);  // 23
+    EXPECT_EQ(CheckUid(L"ORVXABCDEFGHIJ,KABCDEF", &accepted), 197);   // comma at 14
+    EXPECT_EQ(CheckUid(L"ORVXABCDEFGHIJKA,BCDEF", &accepted), 197);   // comma at 16
+    EXPECT_EQ(CheckUid(L"ORVXABCDEFGHIJ ,ABCDEF", &accepted), 197);   // blank by the comma
+    EXPECT_EQ(CheckUid(L"ORVXABCDEFGHIJK, ABCDE", &accepted), 197);
+    EXPECT_EQ(CheckUid(L",ORVXABCDEFGHIJKABCDEF", &accepted), 197);
+    EXPECT_EQ(CheckUid(L"ORVXABCDEFGHIJKLABCDEF", &accepted), 197);   // no comma
+    EXPECT_EQ(CheckUid(L"ORVXABCDEFGHIJK,ABCDEFG", &accepted), 197);  // 23
     EXPECT_EQ(CheckUid(L"!@#$%^&*()_+-=~,123456", &accepted), 0);    // any characters
 }
 

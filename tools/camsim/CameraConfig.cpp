@@ -188,11 +188,12 @@ std::vector<CameraConfig> GenerateCameras(int count, std::uint16_t firstPort) {
         const int host = i % 250 + 1;
         const int net = i / 250 + 1;
         c.ip = "127.0." + std::to_string(net) + "." + std::to_string(host);
-        c.mac = {0x00, 0x0C, 0x5D, static_cast<std::uint8_t>(i >> 16),
+        // Locally administered unicast addresses of our own (02:4F:52 is "\x02OR").
+        c.mac = {0x02, 0x4F, 0x52, static_cast<std::uint8_t>(i >> 16),
                  static_cast<std::uint8_t>(i >> 8), static_cast<std::uint8_t>(i)};
         c.port = static_cast<std::uint16_t>(firstPort + i);
         char uid[32];
-        std::snprintf(uid, sizeof(uid), "VSTC%06dABCDE", i + 1);
+        std::snprintf(uid, sizeof(uid), "ORVX%06dABCDE", i + 1);
         c.uid = uid;
         c.name = "Camera " + std::to_string(i + 1);
         cameras.push_back(c);

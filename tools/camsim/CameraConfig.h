@@ -32,10 +32,10 @@ struct CameraConfig {
     std::string gateway = "127.0.0.254";
     std::string dns1 = "127.0.0.53";
     std::string dns2;
-    std::array<std::uint8_t, 6> mac{0x00, 0x0C, 0x5D, 0x00, 0x00, 0x01};
+    std::array<std::uint8_t, 6> mac{0x02, 0x4F, 0x52, 0x00, 0x00, 0x01};
     std::uint16_t port = 80;
-    std::string uid = "VSTC000001ABCDE";
-    std::string name = "IPCAM";  // UTF-8
+    std::string uid = "ORVX000001ABCDE";
+    std::string name = "Camera";  // UTF-8
     std::string version = "1.7.15.4";
     std::string ddnsPassword = "ddns";
     std::uint8_t netMode = 0;
@@ -74,7 +74,10 @@ bool ParseCameraOption(const std::string& text, CameraConfig* camera, std::strin
 bool ParseCameraFile(const std::string& text, std::vector<CameraConfig>* cameras,
                      std::string* error);
 
-// `count` cameras on 127.0.1.x, 127.0.2.x, ... with distinct MACs, names and ports.
+// The most cameras --count generates.
+constexpr int kMaxGeneratedCameras = 10000;
+// `count` cameras on 127.0.1.x, 127.0.2.x, ... with distinct MACs (locally administered,
+// unicast), names and ports.
 std::vector<CameraConfig> GenerateCameras(int count, std::uint16_t firstPort = 10000);
 
 }  // namespace camsim

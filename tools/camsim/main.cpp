@@ -80,7 +80,9 @@ int main(int argc, char** argv) {
         } else if (arg == "--count") {
             if (!value(&text)) return Fail("--count needs a number");
             const long n = std::strtol(text.c_str(), nullptr, 10);
-            if (n < 1 || n > 10000) return Fail("--count takes 1..10000");
+            if (n < 1 || n > camsim::kMaxGeneratedCameras) {
+                return Fail("--count takes 1.." + std::to_string(camsim::kMaxGeneratedCameras));
+            }
             for (const auto& c : camsim::GenerateCameras(static_cast<int>(n))) cameras.push_back(c);
         } else if (arg == "--spread") {
             if (!value(&text)) return Fail("--spread needs milliseconds");
