@@ -33,13 +33,62 @@ namespace orvex {
 using platform::CodePage;
 
 // The camera list control, the count label and the pages, as the camera table drives them.
+// Rows appended while the window handles a run of messages are added to the control in one
+// step when the run is over (or before anything else touches the list), and a sweep's
+// removals of neighbouring rows are made in one step too, so thousands of replies or
+// departures do not lay the list out thousands of times.
 class COrvexDlg::ListView : public CameraTableView {
 public:
     explicit ListView(COrvexDlg* dialog) : m_dialog(dialog) {}
     void InsertRow(std::size_t index, const CameraRow& row) override {
+        FlushRemovals();
         QTableWidget* list = m_dialog->ItemAs<QTableWidget>(1017);
-        const int r = static_cast<int>(index);
-        list->insertRow(r);
+        if (index == static_cast<std::size_t>(list->rowCount()) + m_pending.size()) {
+            m_pending.push_back(row);
+            return;
+        }
+        FlushAppends();
+        list->insertRow(static_cast<int>(index));
+        Fill(list, static_cast<int>(index), row);
+    }
+    void DeleteRow(std::size_t index) override {
+        FlushAppends();
+        // A sweep removes row i again and again while the rows after it move up; emptying
+        // the list removes the last row each time.
+        const int row = static_cast<int>(index);
+        if (m_removeCount > 0 && (row == m_removeFirst || row == m_removeFirst - 1)) {
+            m_removeFirst = row;
+            ++m_removeCount;
+            return;
+        }
+        FlushRemovals();
+        m_removeFirst = row;
+        m_removeCount = 1;
+    }
+    void ShowCameraCount(std::size_t count) override { m_dialog->ShowCameraCount(count); }
+    void ShowCamera(const DeviceRecord* record) override { m_dialog->ShowCamera(record); }
+
+    // Makes the list control show every row change so far.
+    void Flush() {
+        FlushRemovals();
+        FlushAppends();
+    }
+
+private:
+    void FlushRemovals() {
+        if (m_removeCount == 0) return;
+        m_dialog->ItemAs<QTableWidget>(1017)->model()->removeRows(m_removeFirst, m_removeCount);
+        m_removeCount = 0;
+    }
+    void FlushAppends() {
+        if (m_pending.empty()) return;
+        QTableWidget* list = m_dialog->ItemAs<QTableWidget>(1017);
+        const int first = list->rowCount();
+        list->setRowCount(first + static_cast<int>(m_pending.size()));
+        for (std::size_t i = 0; i < m_pending.size(); ++i) Fill(list, first + static_cast<int>(i), m_pending[i]);
+        m_pending.clear();
+    }
+    static void Fill(QTableWidget* list, int r, const CameraRow& row) {
         const std::wstring cells[] = {row.mode, row.name, row.ip, row.port};
         for (int c = 0; c < 4; ++c) {
             auto* item = new QTableWidgetItem(ToQString(cells[c]));
@@ -47,14 +96,11 @@ public:
             list->setItem(r, c, item);
         }
     }
-    void DeleteRow(std::size_t index) override {
-        m_dialog->ItemAs<QTableWidget>(1017)->removeRow(static_cast<int>(index));
-    }
-    void ShowCameraCount(std::size_t count) override { m_dialog->ShowCameraCount(count); }
-    void ShowCamera(const DeviceRecord* record) override { m_dialog->ShowCamera(record); }
 
-private:
     COrvexDlg* m_dialog;
+    std::vector<CameraRow> m_pending;  // rows appended, not yet in the control
+    int m_removeFirst = 0;             // rows removed, not yet from the control
+    int m_removeCount = 0;
 };
 
 COrvexDlg::COrvexDlg(QWidget* parent)
@@ -174,9 +220,14 @@ bool COrvexDlg::StartDiscovery(const std::wstring& ip) {
 void COrvexDlg::StopDiscovery() { DiscoveryControl::Stop(m_prober, m_scheduler); }
 
 void COrvexDlg::ShowCameraCount(std::size_t count) {
+    if (count == m_shownCount && UiLanguage::Current() == m_shownLanguage) return;  // shown already
     SetItemText(1019, UiLanguage::Load(115) + std::to_wstring(count));
     EnableItem(1018, count > 0);
+    m_shownCount = count;
+    m_shownLanguage = UiLanguage::Current();
 }
+
+void COrvexDlg::OnMessagesDrained() { m_view->Flush(); }
 
 void COrvexDlg::ShowCamera(const DeviceRecord* record) {
     if (m_basic) m_basic->ShowDeviceInfo(record);
@@ -193,9 +244,10 @@ void COrvexDlg::ApplyLanguage() {
                                          {1016, 110}, {1018, 116}, {1020, 126}, {1021, 127},
                                          {1, 128},    {2, 129}};
     for (const auto& [id, text] : texts) SetItemText(id, UiLanguage::Load(text));
+    m_view->Flush();
     const int rows = ItemAs<QTableWidget>(1017)->rowCount();
-    SetItemText(1019, UiLanguage::Load(115) + std::to_wstring(rows));
-    EnableItem(1018, rows > 0);
+    m_shownLanguage = 0;  // the count label is written anew in this language
+    ShowCameraCount(static_cast<std::size_t>(rows));
     ItemAs<QTableWidget>(1017)->setHorizontalHeaderLabels(
         {UiLanguage::LoadQ(111), UiLanguage::LoadQ(112), UiLanguage::LoadQ(113), UiLanguage::LoadQ(114)});
     QTabBar* bar = ItemAs<TabControl>(1022)->Bar();
@@ -273,6 +325,7 @@ void COrvexDlg::OnAdapterChange() {
     FillAddressEdits(*adapter);
     StopDiscovery();
     m_table.Clear();
+    m_view->Flush();
     ShowCameraCount(0);
     ShowCamera(nullptr);
     StartDiscovery(adapter->strIp);
@@ -281,6 +334,7 @@ void COrvexDlg::OnAdapterChange() {
 void COrvexDlg::OnFind() { m_scheduler.PostSearchNow(); }
 
 int COrvexDlg::FirstSelectedRow() const {
+    m_view->Flush();
     const auto rows = ItemAs<QTableWidget>(1017)->selectionModel()->selectedRows();
     int first = -1;
     for (const QModelIndex& index : rows) {

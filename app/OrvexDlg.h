@@ -62,6 +62,7 @@ protected:
     void OnSelChange(int id) override;
     void OnNotify(int id, Notify code) override;
     platform::LRESULT OnMessage(const platform::Message& msg) override;
+    void OnMessagesDrained() override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
@@ -83,6 +84,8 @@ private:
     std::unique_ptr<CDlgOtherInfo> m_other;
     std::unique_ptr<CDlgSmartUpgd> m_smart;
     std::wstring m_aboutText;
+    std::size_t m_shownCount = static_cast<std::size_t>(-1);  // what the count label shows
+    int m_shownLanguage = 0;
 };
 
 }  // namespace orvex

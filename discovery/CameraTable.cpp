@@ -1,5 +1,7 @@
 #include "discovery/CameraTable.h"
 
+#include <cstring>
+
 #include "discovery/DiscoveryCodec.h"
 #include "platform/CodePage.h"
 #include "platform/TextUtil.h"
@@ -18,21 +20,47 @@ CameraRow CameraTable::RowOf(const DeviceRecord& record) {
     return row;
 }
 
+CameraTable::CameraKey CameraTable::KeyOf(const DeviceRecord& record) {
+    CameraKey key{};
+    std::memcpy(key.data(), record.abyMac, 6);
+    std::memcpy(key.data() + 6, record.szIp, strnlen(record.szIp, sizeof(record.szIp)));
+    return key;
+}
+
+std::size_t CameraTable::KeyHash::operator()(const CameraKey& key) const {
+    std::uint64_t hash = 1469598103934665603ull;  // FNV-1a
+    for (std::uint8_t byte : key) hash = (hash ^ byte) * 1099511628211ull;
+    return static_cast<std::size_t>(hash);
+}
+
+std::uint64_t CameraTable::MacKeyOf(const std::uint8_t* mac) {
+    std::uint64_t key = 0;
+    for (int i = 0; i < 6; ++i) key = key << 8 | mac[i];
+    return key;
+}
+
+void CameraTable::IndexEntryLocked(std::size_t i) {
+    m_index[KeyOf(m_entries[i])] = i;
+    m_byMac[MacKeyOf(m_entries[i].abyMac)].push_back(i);  // i is the largest index yet
+}
+
+void CameraTable::RebuildIndexLocked() {
+    m_index.clear();
+    m_byMac.clear();
+    for (std::size_t i = 0; i < m_entries.size(); ++i) IndexEntryLocked(i);
+}
+
 bool CameraTable::AddCamera(const DeviceRecord& record) {
     if (!TryBeginBusy()) return false;
     {
         std::lock_guard<std::mutex> guard(m_lock);
-        bool merged = false;
-        for (DeviceRecord& entry : m_entries) {
-            if (SameCamera(entry, record)) {
-                entry = record;  // the row is brought up to date by the next sweep
-                merged = true;
-                break;
-            }
-        }
-        if (!merged) {
+        const auto found = m_index.find(KeyOf(record));
+        if (found != m_index.end()) {
+            m_entries[found->second] = record;  // the row is brought up to date by the next sweep
+        } else if (m_entries.size() < m_limit) {
             m_entries.push_back(record);
             m_rows.push_back(RowOf(record));
+            IndexEntryLocked(m_entries.size() - 1);
             m_view->InsertRow(m_rows.size() - 1, m_rows.back());
         }
         ShowCountLocked();
@@ -55,6 +83,7 @@ bool CameraTable::SweepCameras() {
     {
         std::lock_guard<std::mutex> guard(m_lock);
         std::size_t i = 0;
+        const std::size_t before = m_entries.size();
         while (i < m_entries.size()) {
             if (m_entries[i].bAlive == 0) {
                 if (SameCamera(m_entries[i], m_selected)) {
@@ -76,6 +105,7 @@ bool CameraTable::SweepCameras() {
             m_entries[i].bAlive = 0;
             ++i;
         }
+        if (m_entries.size() != before) RebuildIndexLocked();  // the entries after a removal moved
         ShowCountLocked();
     }
     EndBusy();
@@ -114,6 +144,8 @@ void CameraTable::Clear() {
     m_rows.clear();
     m_selected = DeviceRecord();
     m_entries.clear();
+    m_index.clear();
+    m_byMac.clear();
     m_view->ShowCameraCount(0);
     m_view->ShowCamera(nullptr);
 }
@@ -123,13 +155,13 @@ bool CameraTable::FindCameraByMac(const std::string& mac, std::string* ip, int* 
     bool found = false;
     {
         std::lock_guard<std::mutex> guard(m_lock);
-        const std::string wanted = Trim(mac);
-        for (const DeviceRecord& entry : m_entries) {
-            if (Trim(MacText(entry)) != wanted) continue;
+        std::uint8_t bytes[6];
+        const auto entries = ParseMacText(Trim(mac), bytes) ? m_byMac.find(MacKeyOf(bytes)) : m_byMac.end();
+        if (entries != m_byMac.end() && !entries->second.empty()) {
+            const DeviceRecord& entry = m_entries[entries->second.front()];  // the first listed
             if (ip) *ip = Trim(platform::FieldString(entry.szIp));
             if (port) *port = entry.wPort;
             found = true;
-            break;
         }
     }
     EndBusy();

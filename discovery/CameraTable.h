@@ -1,8 +1,11 @@
 #pragma once
+#include <array>
 #include <atomic>
+#include <cstdint>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "discovery/CameraLookup.h"
@@ -12,13 +15,20 @@
 namespace orvex {
 
 // The cameras found on the current adapter, one entry per list row, with the merge and
-// sweep rules of the camera list. A camera is its MAC bytes plus its IP text.
+// sweep rules of the camera list. A camera is its MAC bytes plus its IP text; an index
+// finds a reply's entry, and a camera's first entry by MAC, in constant time. The table
+// holds at most a limit of cameras (kMaxCameras, far above any real network): beyond it a
+// new camera is not added until a sweep frees room, so a flood of spoofed replies cannot
+// take the memory, and the cameras already listed keep being refreshed.
 // Thread safety: changes come from one thread; FindCameraByMac may run on any thread and
 // is mutually exclusive with every change. The busy flag keeps handlers from nesting:
 // work that finds it set is skipped, as the list always did.
 class CameraTable : public CameraLookup {
 public:
-    explicit CameraTable(CameraTableView* view) : m_view(view) {}
+    static constexpr std::size_t kMaxCameras = 20000;
+
+    explicit CameraTable(CameraTableView* view, std::size_t limit = kMaxCameras)
+        : m_view(view), m_limit(limit) {}
 
     static CameraRow RowOf(const DeviceRecord& record);
 
@@ -50,9 +60,22 @@ private:
     void ShowCountLocked();
     void ClearSelectionLocked();
     bool RowMatchesLocked(std::size_t i) const;
+    void IndexEntryLocked(std::size_t i);
+    void RebuildIndexLocked();
+
+    // The merge key: MAC bytes, then the IP text up to its zero, zero-padded.
+    using CameraKey = std::array<std::uint8_t, 6 + 16>;
+    struct KeyHash {
+        std::size_t operator()(const CameraKey& key) const;
+    };
+    static CameraKey KeyOf(const DeviceRecord& record);
+    static std::uint64_t MacKeyOf(const std::uint8_t* mac);
 
     CameraTableView* m_view;
+    const std::size_t m_limit;
     std::mutex m_lock;
+    std::unordered_map<CameraKey, std::size_t, KeyHash> m_index;            // key -> entry
+    std::unordered_map<std::uint64_t, std::vector<std::size_t>> m_byMac;  // MAC -> entries, ascending
     std::vector<DeviceRecord> m_entries;
     std::vector<CameraRow> m_rows;
     int m_nSelected = -1;

@@ -71,6 +71,8 @@ DeviceParams ParamsOf(const DeviceRecord& record);
 
 // The MAC address as "%02X:%02X:%02X:%02X:%02X:%02X".
 std::string MacText(const DeviceRecord& record);
+// Reads text of exactly the form MacText writes (upper-case hex digits); false otherwise.
+bool ParseMacText(const std::string& text, std::uint8_t mac[6]);
 // Same camera: equal MAC bytes and byte-equal IP texts.
 bool SameCamera(const DeviceRecord& a, const DeviceRecord& b);
 

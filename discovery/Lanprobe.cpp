@@ -17,6 +17,11 @@ namespace {
 // The listener's wait for a datagram. A dropped socket ends it at once (it is shut down)
 // and it is shorter than the pause CloseListenThread gives the thread to see its stop flag.
 constexpr std::chrono::milliseconds kListenWait{100};
+// 102400 bytes hold about 160 replies on Linux, fewer than a burst from a few hundred
+// cameras; the kernel grants an unprivileged process at most net.core.rmem_max of this.
+constexpr int kSocketReceiveBuffer = 1 << 20;
+// Datagrams taken off the socket per call.
+constexpr int kBatch = 32;
 }  // namespace
 
 CLanprobe::~CLanprobe() {
@@ -56,7 +61,7 @@ bool CLanprobe::InitSocket() {
     auto socket = platform::UdpSocket::Create();
     if (!socket) return false;
     socket->SetBroadcast(true);
-    socket->SetReceiveBuffer(102400);
+    socket->SetReceiveBuffer(kSocketReceiveBuffer);
     socket->SetSendTimeout(2000);
     socket->SetReceiveTimeout(1000);
 
@@ -180,27 +185,30 @@ platform::DWORD CLanprobe::ListenProc(CLanprobe* probe) {
             TraceMsg("\n select error");
             continue;
         }
-        // An empty datagram is taken off the socket too, or it would block all others.
-        if (ready > 0) {
-            // Take every datagram that is already waiting before waiting again.
-            do {
-                probe->ReceiveAndDispatch(*socket);
-            } while (probe->m_bStop == 0 && socket->PendingBytes() > 0);
-        }
+        // Take every datagram that is already waiting before waiting again (an empty one
+        // too, or it would block all others).
+        if (ready > 0) probe->ReceiveWaiting(*socket);
     }
     TraceMsg("\n break listen thread");
     TraceMsg("\n exit listen thread");
     return 0;
 }
 
-void CLanprobe::ReceiveAndDispatch(platform::UdpSocket& socket) {
-    std::uint8_t buffer[kReceiveBufferSize] = {};
-    const long got = socket.RecvFrom(buffer, sizeof(buffer), nullptr);
-    if (got < 0) {
-        TraceMsg("\n recvfrom nRet=%ld", got);
-        return;
+void CLanprobe::ReceiveWaiting(platform::UdpSocket& socket) {
+    static thread_local std::uint8_t buffers[kBatch][kReceiveBufferSize];
+    platform::UdpSocket::Datagram datagrams[kBatch];
+    for (int i = 0; i < kBatch; ++i) datagrams[i] = {buffers[i], kReceiveBufferSize, 0};
+    while (m_bStop == 0) {
+        const int got = socket.ReceiveWaiting(datagrams, kBatch);
+        if (got < 0) TraceMsg("\n recvfrom nRet=%d", got);
+        if (got <= 0) return;
+        for (int i = 0; i < got; ++i) DispatchDatagram(buffers[i], datagrams[i].size);
+        if (got < kBatch) return;
     }
-    DecodedReply reply = DecodeReply(buffer, static_cast<std::size_t>(got));
+}
+
+void CLanprobe::DispatchDatagram(const std::uint8_t* data, std::size_t size) {
+    DecodedReply reply = DecodeReply(data, size);
     switch (reply.kind) {
         case DecodedReply::kDropped:
             TraceMsg("\n error 2");

@@ -55,7 +55,9 @@ public:
 
 private:
     static platform::DWORD ListenProc(CLanprobe* probe);
-    void ReceiveAndDispatch(platform::UdpSocket& socket);
+    // Takes and dispatches every datagram already waiting on the socket.
+    void ReceiveWaiting(platform::UdpSocket& socket);
+    void DispatchDatagram(const std::uint8_t* data, std::size_t size);
     void Dispatch(int event, void* data);
     bool SendDatagram(const std::uint8_t* data, std::size_t size);
     std::shared_ptr<platform::UdpSocket> CurrentSocket();

@@ -69,6 +69,22 @@ long UdpSocket::RecvFrom(void* buffer, std::size_t size, sockaddr_in* from) {
     return recvfrom(m_fd, buffer, size, 0, reinterpret_cast<sockaddr*>(peer), &len);
 }
 
+int UdpSocket::ReceiveWaiting(Datagram* datagrams, int count) {
+    constexpr int kMost = 64;
+    if (count > kMost) count = kMost;
+    mmsghdr messages[kMost] = {};
+    iovec parts[kMost] = {};
+    for (int i = 0; i < count; ++i) {
+        parts[i] = {datagrams[i].data, datagrams[i].capacity};
+        messages[i].msg_hdr.msg_iov = &parts[i];
+        messages[i].msg_hdr.msg_iovlen = 1;
+    }
+    const int got = recvmmsg(m_fd, messages, static_cast<unsigned>(count), MSG_DONTWAIT, nullptr);
+    if (got < 0) return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR ? 0 : -1;
+    for (int i = 0; i < got; ++i) datagrams[i].size = messages[i].msg_len;
+    return got;
+}
+
 int UdpSocket::PendingBytes() const {
     int pending = 0;
     if (ioctl(m_fd, FIONREAD, &pending) != 0) return -1;

@@ -31,6 +31,16 @@ public:
     // Returns the bytes sent or -1; never raises SIGPIPE.
     long SendTo(const void* data, std::size_t size, const sockaddr_in& to);
     long RecvFrom(void* buffer, std::size_t size, sockaddr_in* from);
+    // One buffer of ReceiveWaiting: its bytes and capacity in, the datagram's size out.
+    struct Datagram {
+        std::uint8_t* data;
+        std::size_t capacity;
+        std::size_t size;
+    };
+    // Takes up to `count` datagrams that are already waiting, in one call and without
+    // waiting (a datagram longer than its buffer is cut); returns how many were taken, 0
+    // when none was waiting, -1 on failure.
+    int ReceiveWaiting(Datagram* datagrams, int count);
     // Bytes waiting in the next datagram, or -1.
     int PendingBytes() const;
     // 1 readable, 0 time-out, -1 failure (including a socket that was shut down).

@@ -42,9 +42,8 @@ CDialog::CDialog(int templateId, QWidget* parent)
       m_template(&TemplateOf(templateId)),
       m_units(DialogFont(m_template->fontFace, m_template->fontPoints)) {
     setFont(DialogFont(m_template->fontFace, m_template->fontPoints));
-    m_target = std::make_shared<DialogMessageTarget>(this, [this](const platform::Message& msg) {
-        return OnMessage(msg);
-    });
+    m_target = std::make_shared<DialogMessageTarget>(
+        this, [this](const platform::Message& msg) { return OnMessage(msg); }, [this] { OnMessagesDrained(); });
     m_hwnd = platform::WindowRegistry::Register(m_target);
 }
 

@@ -77,6 +77,8 @@ protected:
     virtual void OnNotify(int /*id*/, Notify /*code*/) {}
     virtual void OnUpDown(int /*id*/, int /*delta*/) {}
     virtual platform::LRESULT OnMessage(const platform::Message& /*msg*/) { return 0; }
+    // After a turn of the event loop that handled messages, once none is waiting.
+    virtual void OnMessagesDrained() {}
     // Pages swallow Enter and Escape.
     virtual bool SwallowsEnterAndEscape() const { return false; }
     // Receives each posted message still queued when the window goes away.

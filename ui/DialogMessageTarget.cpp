@@ -7,11 +7,12 @@
 
 namespace orvex {
 
-DialogMessageTarget::DialogMessageTarget(QObject* window, Dispatch dispatch)
-    : m_window(window), m_dispatch(std::move(dispatch)) {}
+DialogMessageTarget::DialogMessageTarget(QObject* window, Dispatch dispatch, std::function<void()> drained)
+    : m_window(window), m_dispatch(std::move(dispatch)), m_drained(std::move(drained)) {}
 
 void DialogMessageTarget::ScheduleDrainLocked() {
-    if (m_closed || !m_window) return;
+    if (m_closed || !m_window || m_drainScheduled) return;
+    m_drainScheduled = true;
     QMetaObject::invokeMethod(m_window, [this] { Drain(); }, Qt::QueuedConnection);
 }
 
@@ -48,11 +49,19 @@ void DialogMessageTarget::ReleaseSenders() {
 }
 
 void DialogMessageTarget::Drain() {
+    {
+        // Messages posted from now on ask for another drain: a handler may run a nested
+        // event loop (a message box), and what arrives meanwhile is handled there.
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_drainScheduled = false;
+    }
+    bool handled = false;
     for (;;) {
         Pending item;
         {
             std::lock_guard<std::mutex> guard(m_lock);
-            if (m_closed || m_queue.empty()) return;
+            if (m_closed) return;
+            if (m_queue.empty()) break;
             item = m_queue.front();
             m_queue.pop_front();
         }
@@ -63,7 +72,9 @@ void DialogMessageTarget::Drain() {
             item.wait->result = result;
             m_changed.notify_all();
         }
+        handled = true;
     }
+    if (handled && m_drained) m_drained();
 }
 
 std::deque<platform::Message> DialogMessageTarget::TakeLeftovers() {

@@ -19,7 +19,9 @@ class DialogMessageTarget : public platform::WindowTarget {
 public:
     using Dispatch = std::function<platform::LRESULT(const platform::Message&)>;
 
-    DialogMessageTarget(QObject* window, Dispatch dispatch);
+    // `drained` runs on the window's thread after a turn that handled messages, once the
+    // queue is empty (a window catches up on what it deferred).
+    DialogMessageTarget(QObject* window, Dispatch dispatch, std::function<void()> drained = {});
 
     void OnPost(const platform::Message& msg) override;
     platform::LRESULT OnSend(const platform::Message& msg) override;
@@ -44,6 +46,8 @@ private:
 
     QPointer<QObject> m_window;
     Dispatch m_dispatch;
+    std::function<void()> m_drained;
+    bool m_drainScheduled = false;  // a queued drain that has not started takes every post
     std::mutex m_lock;
     std::condition_variable m_changed;
     std::deque<Pending> m_queue;

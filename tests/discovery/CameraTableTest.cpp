@@ -167,3 +167,32 @@ TEST_F(CameraTableTest, LookupsFromAnotherThreadNeverSeeAHalfChangedTable) {
 
 }  // namespace
 }  // namespace orvex
+
+namespace orvex {
+namespace {
+
+TEST(CameraTableLimit, NewCamerasWaitForRoomWhileListedOnesStayFresh) {
+    orvextest::RecordingTableView view;
+    CameraTable table(&view, 3);
+    for (int mac = 1; mac <= 4; ++mac) table.AddCamera(Reply(mac, "10.0.0.1", "Cam"));
+    EXPECT_EQ(table.Count(), 3u);  // the fourth waits
+    std::string ip;
+    EXPECT_FALSE(table.FindCameraByMac("02:00:00:00:00:04", &ip, nullptr));
+    table.AddCamera(Reply(1, "10.0.0.1", "Renamed"));
+    EXPECT_STREQ(table.Entries()[0].szName, "Renamed");  // a listed camera is still refreshed
+
+    table.SweepCameras();                          // all answered: all stay
+    table.AddCamera(Reply(3, "10.0.0.1", "Cam"));  // only the third answers again
+    table.SweepCameras();                          // the first two leave
+    ASSERT_EQ(table.Count(), 1u);
+    table.AddCamera(Reply(4, "10.0.0.1", "Cam"));  // room again
+    table.AddCamera(Reply(3, "10.0.0.1", "Merged"));
+    ASSERT_EQ(table.Count(), 2u);
+    EXPECT_STREQ(table.Entries()[0].szName, "Merged");  // the index followed the removals
+    int port = 0;
+    EXPECT_TRUE(table.FindCameraByMac("02:00:00:00:00:04", &ip, &port));
+    EXPECT_FALSE(table.FindCameraByMac("02:00:00:00:00:01", &ip, &port));
+}
+
+}  // namespace
+}  // namespace orvex

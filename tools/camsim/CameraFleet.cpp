@@ -6,6 +6,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <cstddef>
+#include <cstdio>
 #include <cstring>
 
 #include "platform/Clock.h"
@@ -86,6 +89,7 @@ void CameraFleet::Stop() {
     for (auto& web : m_webs) web->Stop();
     if (!m_thread.joinable()) return;
     m_stop = true;
+    if (m_floodThread.joinable()) m_floodThread.join();
     const std::uint64_t one = 1;
     if (write(m_wakeFd, &one, sizeof(one)) < 0) {
         // the responder still notices the stop flag within its poll interval
@@ -190,6 +194,7 @@ void CameraFleet::HandleDatagram(const std::uint8_t* data, std::size_t size,
     if (command == orvex::kCmdSearch) {
         std::lock_guard<std::mutex> guard(m_lock);
         m_searchTimes.push_back(now);
+        m_lastSearcher = from;
         for (const VirtualCamera& camera : m_cameras) {
             if (camera.muted) continue;
             const auto reply = orvex::BuildSearchReply(camera.record);
@@ -259,6 +264,55 @@ void CameraFleet::SendDue() {
         sendto(m_fd, reply.datagram.data(), reply.datagram.size(), MSG_NOSIGNAL,
                reinterpret_cast<const sockaddr*>(&reply.to), sizeof(reply.to));
     }
+}
+
+}  // namespace camsim
+
+namespace camsim {
+
+void CameraFleet::StartFlood(unsigned rate, unsigned seconds) {
+    if (m_floodThread.joinable() || m_fd < 0 || rate == 0) return;
+    m_floodRunning = true;
+    m_floodThread = std::thread([this, rate, seconds] { Flood(rate, seconds); });
+}
+
+void CameraFleet::Flood(unsigned rate, unsigned seconds) {
+    using Steady = std::chrono::steady_clock;
+    orvex::DeviceRecord record;
+    platform::PutFieldString(record.szName, "Spoof");
+    platform::PutFieldString(record.szVersion, "1.7.15.4");
+    record.wPort = 80;
+    auto reply = orvex::BuildSearchReply(record);
+    std::mt19937 random(std::random_device{}());
+    const auto start = Steady::now();
+    const auto end = start + std::chrono::seconds(seconds);
+    double owed = 0;
+    auto last = start;
+    while (!m_stop && (seconds == 0 || Steady::now() < end)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        const auto now = Steady::now();
+        owed += rate * std::chrono::duration<double>(now - last).count();
+        last = now;
+        sockaddr_in to{};
+        {
+            std::lock_guard<std::mutex> guard(m_lock);
+            to = m_lastSearcher;
+        }
+        if (to.sin_family != AF_INET) continue;  // nobody has searched yet
+        for (; owed >= 1; owed -= 1) {
+            const std::uint32_t r = random();
+            const std::uint8_t mac[6] = {0x02, 0x5A, static_cast<std::uint8_t>(r >> 24), static_cast<std::uint8_t>(r >> 16),
+                                         static_cast<std::uint8_t>(r >> 8), static_cast<std::uint8_t>(r)};
+            char ip[16];
+            std::snprintf(ip, sizeof(ip), "10.%u.%u.%u", (r >> 16) & 0xFF, (r >> 8) & 0xFF, r & 0xFF);
+            std::memcpy(reply.data() + 4 + offsetof(orvex::DeviceRecord, abyMac), mac, 6);
+            std::memset(reply.data() + 4, 0, 16);
+            std::memcpy(reply.data() + 4, ip, std::strlen(ip));
+            sendto(m_fd, reply.data(), reply.size(), MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&to), sizeof(to));
+            ++m_floodSent;
+        }
+    }
+    m_floodRunning = false;
 }
 
 }  // namespace camsim

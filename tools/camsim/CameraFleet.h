@@ -52,6 +52,12 @@ public:
     void SetAddress(std::size_t index, const std::string& ip);
     // Each reply goes out after a random delay of 0..ms clock milliseconds.
     void SetReplySpread(unsigned ms);
+    // Sends `rate` search replies a second (real time) from cameras that do not exist,
+    // each with a random MAC and address, to whoever searched last; for `seconds`, or
+    // until Stop when 0. A device on the network that answers with ever-new identities.
+    void StartFlood(unsigned rate, unsigned seconds);
+    std::size_t FloodSent() const { return m_floodSent; }
+    bool FloodRunning() const { return m_floodRunning; }
 
     // Clock ticks at which search requests arrived, in order.
     std::vector<platform::DWORD> SearchTimes();
@@ -70,6 +76,7 @@ private:
     };
 
     void Run();
+    void Flood(unsigned rate, unsigned seconds);
     void HandleDatagram(const std::uint8_t* data, std::size_t size, const sockaddr_in& from);
     std::int32_t ApplySetRequest(const orvex::DeviceRecord& wanted, orvex::DeviceParams* echo);
     void SendDue();
@@ -84,6 +91,11 @@ private:
     std::vector<platform::DWORD> m_searchTimes;
     std::vector<SetRequestSeen> m_setRequests;
     std::size_t m_repliesSent = 0;
+
+    sockaddr_in m_lastSearcher{};  // guarded by m_lock; sin_family 0 until a search came
+    std::thread m_floodThread;
+    std::atomic<std::size_t> m_floodSent{0};
+    std::atomic<bool> m_floodRunning{false};
 
     std::vector<std::unique_ptr<CameraWeb>> m_webs;
     int m_fd = -1;

@@ -21,11 +21,14 @@ namespace {
 constexpr const char* kUsage =
     "usage: orvex-camsim [--file FILE] [--camera key=value,...]... [--count N]\n"
     "                    [--spread MS] [--bind ADDR] [--no-web] [--firmware ADDR]\n"
-    "                    [--latest VERSION] [--no-firmware] [--quiet] [--version]\n"
+    "                    [--latest VERSION] [--no-firmware] [--flood RATE[,SECONDS]]\n"
+    "                    [--quiet] [--version]\n"
     "Camera keys: ip mask gateway dns1 dns2 mac port uid name version ddns netmode\n"
     "             user password rights app md5 oem faults slow restart newip newport\n"
     "Each camera's web side listens on its ip:port; the firmware server answers\n"
     "GET /firmware/<version>/cn on ADDR:808 and serves files on ADDR:80 (ADDR 127.0.0.80).\n"
+    "--flood sends RATE search replies a second from cameras that do not exist (random\n"
+    "MAC and address) to whoever searched last, for SECONDS or until it ends.\n"
     "Reads commands on standard input (help lists them); ends on 'quit' or end of input\n"
     "when standard input is a terminal or a pipe, and runs until killed with --quiet.\n";
 
@@ -47,6 +50,8 @@ int main(int argc, char** argv) {
     bool quiet = false;
     bool web = true;
     bool firmware = true;
+    unsigned floodRate = 0;
+    unsigned floodSeconds = 0;
     camsim::FirmwareServer::Settings firmwareSettings;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -98,19 +103,31 @@ int main(int argc, char** argv) {
             if (!value(&firmwareSettings.ip)) return Fail("--firmware needs an address");
         } else if (arg == "--latest") {
             if (!value(&firmwareSettings.latest)) return Fail("--latest needs a version");
+        } else if (arg == "--flood") {
+            if (!value(&text)) return Fail("--flood needs RATE[,SECONDS]");
+            char* end = nullptr;
+            const long rate = std::strtol(text.c_str(), &end, 10);
+            long seconds = 0;
+            if (*end == ',') seconds = std::strtol(end + 1, &end, 10);
+            if (*end != '\0' || rate < 1 || rate > 1000000 || seconds < 0 || seconds > 86400) {
+                return Fail("--flood takes RATE (1..1000000 replies a second) and optionally ,SECONDS");
+            }
+            floodRate = static_cast<unsigned>(rate);
+            floodSeconds = static_cast<unsigned>(seconds);
         } else if (arg == "--quiet") {
             quiet = true;
         } else {
             return Fail("unknown option '" + arg + "'\n" + kUsage);
         }
     }
-    if (cameras.empty()) return Fail("no cameras: give --file, --camera or --count");
+    if (cameras.empty() && floodRate == 0) return Fail("no cameras: give --file, --camera, --count or --flood");
 
     camsim::CameraFleet fleet;
     for (const auto& c : cameras) fleet.AddCamera(c);
     fleet.SetReplySpread(static_cast<unsigned>(spread));
     std::string error;
     if (!fleet.Start(&error, bindAddress)) return Fail(error);
+    fleet.StartFlood(floodRate, floodSeconds);
     if (web && !fleet.StartWeb(&error)) return Fail(error);
     camsim::FirmwareServer firmwareServer(firmwareSettings);
     if (firmware && !firmwareServer.Start(&error)) return Fail("firmware server: " + error);
