@@ -34,9 +34,10 @@ using platform::CodePage;
 
 // The camera list control, the count label and the pages, as the camera table drives them.
 // Rows appended while the window handles a run of messages are added to the control in one
-// step when the run is over (or before anything else touches the list), and a sweep's
-// removals of neighbouring rows are made in one step too, so thousands of replies or
-// departures do not lay the list out thousands of times.
+// step when the run is over (or before anything else touches the list), a sweep's
+// removals of neighbouring rows are made in one step too, and the count label takes the
+// last count, so thousands of replies or departures do not lay the window out thousands
+// of times.
 class COrvexDlg::ListView : public CameraTableView {
 public:
     explicit ListView(COrvexDlg* dialog) : m_dialog(dialog) {}
@@ -65,13 +66,21 @@ public:
         m_removeFirst = row;
         m_removeCount = 1;
     }
-    void ShowCameraCount(std::size_t count) override { m_dialog->ShowCameraCount(count); }
+    // The count label shows the last count when the run of messages is over.
+    void ShowCameraCount(std::size_t count) override {
+        m_count = count;
+        m_countPending = true;
+    }
     void ShowCamera(const DeviceRecord* record) override { m_dialog->ShowCamera(record); }
 
-    // Makes the list control show every row change so far.
+    // Makes the list control and the count label show every change so far.
     void Flush() {
         FlushRemovals();
         FlushAppends();
+        if (m_countPending) {
+            m_countPending = false;
+            m_dialog->ShowCameraCount(m_count);
+        }
     }
 
 private:
@@ -101,6 +110,8 @@ private:
     std::vector<CameraRow> m_pending;  // rows appended, not yet in the control
     int m_removeFirst = 0;             // rows removed, not yet from the control
     int m_removeCount = 0;
+    std::size_t m_count = 0;  // the count the label is to show
+    bool m_countPending = false;
 };
 
 COrvexDlg::COrvexDlg(QWidget* parent)

@@ -60,6 +60,7 @@ bool CameraTable::AddCamera(const DeviceRecord& record) {
         } else if (m_entries.size() < m_limit) {
             m_entries.push_back(record);
             m_rows.push_back(RowOf(record));
+            m_sources.push_back(SourceOf(record));
             IndexEntryLocked(m_entries.size() - 1);
             m_view->InsertRow(m_rows.size() - 1, m_rows.back());
         }
@@ -69,43 +70,67 @@ bool CameraTable::AddCamera(const DeviceRecord& record) {
     return true;
 }
 
-bool CameraTable::RowMatchesLocked(std::size_t i) const {
-    const CameraRow& row = m_rows[i];
+CameraTable::RowSource CameraTable::SourceOf(const DeviceRecord& record) {
+    RowSource source;
+    std::memcpy(source.name, record.szName, sizeof(source.name));
+    std::memcpy(source.ip, record.szIp, sizeof(source.ip));
+    source.port = record.wPort;
+    return source;
+}
+
+bool CameraTable::RowMatchesLocked(std::size_t i) {
     const DeviceRecord& entry = m_entries[i];
+    const RowSource source = SourceOf(entry);
+    if (source == m_sources[i]) return true;  // the very bytes the row was made from
+    const CameraRow& row = m_rows[i];
     const CameraRow fresh = RowOf(entry);
     if (Trim(row.name) != Trim(fresh.name)) return false;
     if (Trim(row.ip) != Trim(fresh.ip)) return false;
-    return platform::LeadingInt(row.port) == entry.wPort;
+    if (platform::LeadingInt(row.port) != entry.wPort) return false;
+    m_sources[i] = source;  // other bytes, the same texts: the row stays
+    return true;
 }
 
 bool CameraTable::SweepCameras() {
     if (!TryBeginBusy()) return false;
     {
         std::lock_guard<std::mutex> guard(m_lock);
-        std::size_t i = 0;
+        // One pass that closes the gaps as it goes (a flood can leave thousands of
+        // entries to remove); w is the index entry r has once the removed ones are gone,
+        // which is the row index the list sees.
         const std::size_t before = m_entries.size();
-        while (i < m_entries.size()) {
-            if (m_entries[i].bAlive == 0) {
-                if (SameCamera(m_entries[i], m_selected)) {
+        std::size_t w = 0;
+        for (std::size_t r = 0; r < before; ++r) {
+            if (m_entries[r].bAlive == 0) {
+                if (SameCamera(m_entries[r], m_selected)) {
                     m_nSelected = -1;
                     m_view->ShowCamera(nullptr);
-                } else if (m_nSelected > static_cast<int>(i)) {
+                } else if (m_nSelected > static_cast<int>(w)) {
                     --m_nSelected;
                 }
-                m_entries.erase(m_entries.begin() + static_cast<std::ptrdiff_t>(i));
-                m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(i));
-                m_view->DeleteRow(i);
+                m_view->DeleteRow(w);
                 continue;
             }
-            if (!RowMatchesLocked(i)) {
-                m_rows[i] = RowOf(m_entries[i]);
-                m_view->DeleteRow(i);
-                m_view->InsertRow(i, m_rows[i]);
+            if (!RowMatchesLocked(r)) {
+                m_rows[r] = RowOf(m_entries[r]);
+                m_sources[r] = SourceOf(m_entries[r]);
+                m_view->DeleteRow(w);
+                m_view->InsertRow(w, m_rows[r]);
             }
-            m_entries[i].bAlive = 0;
-            ++i;
+            m_entries[r].bAlive = 0;
+            if (w != r) {
+                m_entries[w] = m_entries[r];
+                m_rows[w] = std::move(m_rows[r]);
+                m_sources[w] = m_sources[r];
+            }
+            ++w;
         }
-        if (m_entries.size() != before) RebuildIndexLocked();  // the entries after a removal moved
+        if (w != before) {
+            m_entries.resize(w);
+            m_rows.resize(w);
+            m_sources.resize(w);
+            RebuildIndexLocked();  // the entries after a removal moved
+        }
         ShowCountLocked();
     }
     EndBusy();
@@ -142,6 +167,7 @@ void CameraTable::Clear() {
     m_nSelected = -1;
     for (std::size_t i = m_rows.size(); i > 0; --i) m_view->DeleteRow(i - 1);
     m_rows.clear();
+    m_sources.clear();
     m_selected = DeviceRecord();
     m_entries.clear();
     m_index.clear();

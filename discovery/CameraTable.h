@@ -59,7 +59,16 @@ private:
     void EndBusy() { m_busy = 0; }
     void ShowCountLocked();
     void ClearSelectionLocked();
-    bool RowMatchesLocked(std::size_t i) const;
+    // The fields a row was made from, as the camera sent them: a sweep compares these
+    // bytes first and reads the texts only when they changed.
+    struct RowSource {
+        char name[80];
+        char ip[16];
+        std::uint16_t port;
+        bool operator==(const RowSource&) const = default;
+    };
+    static RowSource SourceOf(const DeviceRecord& record);
+    bool RowMatchesLocked(std::size_t i);
     void IndexEntryLocked(std::size_t i);
     void RebuildIndexLocked();
 
@@ -78,6 +87,7 @@ private:
     std::unordered_map<std::uint64_t, std::vector<std::size_t>> m_byMac;  // MAC -> entries, ascending
     std::vector<DeviceRecord> m_entries;
     std::vector<CameraRow> m_rows;
+    std::vector<RowSource> m_sources;  // one per row
     int m_nSelected = -1;
     DeviceRecord m_selected;
     std::atomic<int> m_busy{0};
