@@ -1,7 +1,7 @@
 #!/bin/sh
 # The whole test suite: installs what it needs, builds, runs every test (each test binary
-# in its own private network namespace), then the core and tool tests again under
-# AddressSanitizer/UBSan and under ThreadSanitizer.
+# in its own private network namespace), then the core, tool and window tests again
+# under AddressSanitizer/UBSan and the core and tool tests under ThreadSanitizer.
 set -eu
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -15,8 +15,10 @@ build() {  # build DIR [cmake options...]
 build build
 ctest --test-dir build --output-on-failure -j2
 
-build build-asan -DORVEX_SANITIZE=address,undefined -DORVEX_BUILD_GUI=OFF -DORVEX_BUILD_BENCH=OFF
-ctest --test-dir build-asan --output-on-failure -j2 -L 'core|tools'
+# The window's tests too; leaks inside system libraries only are suppressed (commented file).
+build build-asan -DORVEX_SANITIZE=address,undefined -DORVEX_BUILD_GUI=ON -DORVEX_BUILD_BENCH=OFF
+LSAN_OPTIONS="suppressions=$PWD/tests/support/lsan-suppressions.txt" \
+  ctest --test-dir build-asan --output-on-failure -j2 -L 'core|tools|gui'
 
 build build-tsan -DORVEX_SANITIZE=thread -DORVEX_BUILD_GUI=OFF -DORVEX_BUILD_BENCH=OFF
 TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan --output-on-failure -j2 -L 'core|tools'

@@ -153,7 +153,7 @@ TEST_F(MainWindow, ApplyAnswersForWrongLoginNoRightsAndAnOverlongAccount) {
     AnswerLogin(longAccount, "wrong");
     Click(1);
     ASSERT_TRUE(SpinUntil([&] { return SawBox(124); }));
-    const auto& sent = guarded.SetRequests()[0].datagram;
+    const auto sent = guarded.SetRequests()[0].datagram;  // a copy: the list is a temporary
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(sent.data()) + 4 + 232, 32),
               std::string(31, 'a') + '\0');  // cut, its terminating zero kept
     ClickRow(RowOf("10.0.0.78"));

@@ -55,16 +55,20 @@ bool SpinUntil(const std::function<bool()>& condition, int milliseconds) {
     return true;
 }
 
-void AnswerNextModal(std::function<void(QWidget*)> answer) {
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [answer, poll] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            answer(modal);
-            return;
+void WhenFound(std::function<QWidget*()> found, std::function<void(QWidget*)> act) {
+    auto* timer = new QTimer(qApp);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, found, act] {
+        if (QWidget* widget = found()) {
+            timer->stop();
+            timer->deleteLater();
+            act(widget);
         }
-        QTimer::singleShot(5, *poll);
-    };
-    QTimer::singleShot(0, *poll);
+    });
+    timer->start(5);
+}
+
+void AnswerNextModal(std::function<void(QWidget*)> answer) {
+    WhenFound([] { return QApplication::activeModalWidget(); }, std::move(answer));
 }
 
 }  // namespace orvextest

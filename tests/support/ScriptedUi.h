@@ -44,20 +44,16 @@ private:
 
 // Runs the event loop until the condition holds (or the real time-out passes).
 bool SpinUntil(const std::function<bool()>& condition, int milliseconds = 5000);
+// Calls `act` once, on the user-interface thread, as soon as `found` returns a widget
+// (polled every 5 ms).
+void WhenFound(std::function<QWidget*()> found, std::function<void(QWidget*)> act);
 // Answers the next modal dialog that opens with `answer` (called with the dialog).
 void AnswerNextModal(std::function<void(QWidget*)> answer);
 // Answers the next modal dialog of class T that opens.
 template <typename T>
 void AnswerNextModalOf(std::function<void(T*)> answer) {
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [answer, poll] {
-        if (T* modal = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            answer(modal);
-            return;
-        }
-        QTimer::singleShot(5, *poll);
-    };
-    QTimer::singleShot(0, *poll);
+    WhenFound([] { return static_cast<QWidget*>(qobject_cast<T*>(QApplication::activeModalWidget())); },
+              [answer](QWidget* modal) { answer(static_cast<T*>(modal)); });
 }
 
 }  // namespace orvextest
