@@ -547,6 +547,8 @@ BOOL CCgiSock::SendCgiCmd_UpgradeFile(const char* url, int timeout, const std::w
             break;
         }
         long long left = fileLen > 0 ? fileLen : 0;
+        m_nUploadTotal = left;
+        m_nUploadSent = 0;
         bool failed = false;
         char chunk[kFileChunk];
         while (m_bAbort == 0) {
@@ -563,6 +565,7 @@ BOOL CCgiSock::SendCgiCmd_UpgradeFile(const char* url, int timeout, const std::w
                 break;
             }
             left -= static_cast<long long>(got);
+            m_nUploadSent += static_cast<long long>(got);
             if (left == 0) {
                 if (!SendAll(trailer.data(), trailer.size())) {
                     m_nRetVal = 11;

@@ -51,6 +51,11 @@ public:
     // "%04d%02d%02d%02d%02d%02d%d" of the local time with milliseconds.
     static std::wstring MakeBoundary();
 
+    // File bytes of the current upload sent so far, and the file's size; read by other
+    // threads to show progress.
+    std::atomic<long long> m_nUploadSent{0};
+    std::atomic<long long> m_nUploadTotal{0};
+
     std::string m_strRecv;
     std::atomic<std::uint8_t> m_bAbort{0};
     int m_nTimeout = 5;

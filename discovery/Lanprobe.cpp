@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 
+#include <cerrno>
 #include <cstring>
 
 #include "cgi/TraceMsg.h"
@@ -59,7 +60,10 @@ std::uint16_t CLanprobe::LocalPort() {
 bool CLanprobe::InitSocket() {
     DropSocket();
     auto socket = platform::UdpSocket::Create();
-    if (!socket) return false;
+    if (!socket) {
+        m_nLastError = errno;
+        return false;
+    }
     socket->SetBroadcast(true);
     socket->SetReceiveBuffer(kSocketReceiveBuffer);
     socket->SetSendTimeout(2000);
@@ -75,8 +79,14 @@ bool CLanprobe::InitSocket() {
     // Text that is no dotted address binds nowhere (Linux would accept the broadcast
     // address that a failed parse stands for).
     in_addr_t address = INADDR_NONE;
-    if (!platform::ParseIpv4(ip, &address)) return false;
-    if (!socket->Bind(address, kLocalPort) && !socket->Bind(address, 0)) return false;
+    if (!platform::ParseIpv4(ip, &address)) {
+        m_nLastError = EINVAL;
+        return false;
+    }
+    if (!socket->Bind(address, kLocalPort) && !socket->Bind(address, 0)) {
+        m_nLastError = errno;
+        return false;
+    }
 
     std::memset(&m_destination, 0, sizeof(m_destination));
     m_destination.sin_family = AF_INET;
@@ -104,7 +114,10 @@ bool CLanprobe::SendDatagram(const std::uint8_t* data, std::size_t size) {
     std::size_t sent = 0;
     while (sent < size) {
         const long n = socket->SendTo(data + sent, size - sent, m_destination);
-        if (n <= 0) return false;
+        if (n <= 0) {
+            m_nLastError = n < 0 ? errno : EIO;
+            return false;
+        }
         sent += static_cast<std::size_t>(n);
     }
     return true;

@@ -52,6 +52,9 @@ public:
     bool IsListening() const { return m_listener != nullptr; }
     // Local port of the current socket, 0 when there is none.
     std::uint16_t LocalPort();
+    // The system's error number of the last failed socket creation, bind or send (0 when
+    // none failed yet); any thread.
+    int LastError() const { return m_nLastError; }
 
 private:
     static platform::DWORD ListenProc(CLanprobe* probe);
@@ -69,6 +72,7 @@ private:
     std::atomic<int> m_bReady{0};
     std::atomic<int> m_bStop{0};
     std::atomic<int> m_bSearchOk{0};
+    std::atomic<int> m_nLastError{0};
     std::unique_ptr<platform::Thread> m_listener;
     // Wakes the listener from its pause while there is no socket, once one is ready.
     platform::WakeSignal m_wake;

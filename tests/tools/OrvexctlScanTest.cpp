@@ -107,11 +107,12 @@ TEST_F(OrvexctlScan, WithoutEventsOnlyTheListIsPrinted) {
     EXPECT_EQ(result.out.substr(result.out.size() - 2), "\r\n");
 }
 
-TEST_F(OrvexctlScan, AddressOfNoAdapterFindsNothingSilently) {
+TEST_F(OrvexctlScan, AddressOfNoAdapterIsAnErrorWithItsReason) {
     const auto result = RunProcess(ToolPath("ORVEXCTL"),
                                    {"scan", "--bind", "192.0.2.1", "--seconds", "3", "--events"});
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.out, "error 1\nerror 1\n");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "error 1\n");  // the window's event, then no more waiting
+    EXPECT_EQ(result.err, "orvexctl: cannot search from 192.0.2.1: Cannot assign requested address\n");
     EXPECT_TRUE(fleet.SearchTimes().empty());
 }
 

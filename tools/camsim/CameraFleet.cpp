@@ -28,7 +28,7 @@ CameraFleet::CameraFleet() = default;
 
 CameraFleet::~CameraFleet() { Stop(); }
 
-bool CameraFleet::Start(std::string* error, const std::string& bindAddress) {
+bool CameraFleet::Start(std::string* error, const std::string& bindAddress, const std::string& device) {
     in_addr_t address = 0;
     if (!platform::ParseIpv4(bindAddress, &address)) {
         *error = "not an IPv4 address: " + bindAddress;
@@ -42,6 +42,13 @@ bool CameraFleet::Start(std::string* error, const std::string& bindAddress) {
     int on = 1;
     setsockopt(m_fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof(on));
     setsockopt(m_fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof(on));
+    if (!device.empty() &&
+        setsockopt(m_fd, SOL_SOCKET, SO_BINDTODEVICE, device.c_str(), static_cast<socklen_t>(device.size())) != 0) {
+        *error = "bind to device " + device + ": " + std::strerror(errno);
+        close(m_fd);
+        m_fd = -1;
+        return false;
+    }
     int buffer = 4 * 1024 * 1024;
     setsockopt(m_fd, SOL_SOCKET, SO_SNDBUF, &buffer, sizeof(buffer));
     sockaddr_in local{};

@@ -33,8 +33,10 @@ public:
     CameraFleet(const CameraFleet&) = delete;
     CameraFleet& operator=(const CameraFleet&) = delete;
 
-    // Binds UDP 8600 on `bindAddress` and starts answering; false with a message.
-    bool Start(std::string* error, const std::string& bindAddress = "0.0.0.0");
+    // Binds UDP 8600 on `bindAddress` (and to the network interface `device`, when given,
+    // so that it hears only the searches that go out on that interface) and starts
+    // answering; false with a message.
+    bool Start(std::string* error, const std::string& bindAddress = "0.0.0.0", const std::string& device = "");
     void Stop();
     // Starts the web side of every camera (on its ip:port); false with a message.
     bool StartWeb(std::string* error);

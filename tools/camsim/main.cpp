@@ -20,7 +20,8 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: orvex-camsim [--file FILE] [--camera key=value,...]... [--count N]\n"
-    "                    [--spread MS] [--bind ADDR] [--no-web] [--firmware ADDR]\n"
+    "                    [--spread MS] [--bind ADDR] [--device IFNAME] [--no-web]\n"
+    "                    [--firmware ADDR]\n"
     "                    [--latest VERSION] [--no-firmware] [--flood RATE[,SECONDS]]\n"
     "                    [--quiet] [--version]\n"
     "Camera keys: ip mask gateway dns1 dns2 mac port uid name version ddns netmode\n"
@@ -46,6 +47,7 @@ int main(int argc, char** argv) {
     platform::Clock::SetTimeScale(platform::TimeScaleFromEnvironment());
     std::vector<camsim::CameraConfig> cameras;
     std::string bindAddress = "0.0.0.0";
+    std::string device;
     long spread = 0;
     bool quiet = false;
     bool web = true;
@@ -95,6 +97,8 @@ int main(int argc, char** argv) {
             if (spread < 0 || spread > 60000) return Fail("--spread takes 0..60000");
         } else if (arg == "--bind") {
             if (!value(&bindAddress)) return Fail("--bind needs an address");
+        } else if (arg == "--device") {
+            if (!value(&device)) return Fail("--device needs a network interface name");
         } else if (arg == "--no-web") {
             web = false;
         } else if (arg == "--no-firmware") {
@@ -126,7 +130,7 @@ int main(int argc, char** argv) {
     for (const auto& c : cameras) fleet.AddCamera(c);
     fleet.SetReplySpread(static_cast<unsigned>(spread));
     std::string error;
-    if (!fleet.Start(&error, bindAddress)) return Fail(error);
+    if (!fleet.Start(&error, bindAddress, device)) return Fail(error);
     fleet.StartFlood(floodRate, floodSeconds);
     if (web && !fleet.StartWeb(&error)) return Fail(error);
     camsim::FirmwareServer firmwareServer(firmwareSettings);

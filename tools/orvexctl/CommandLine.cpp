@@ -34,4 +34,23 @@ std::string OneLine(const std::string& text) {
     return line;
 }
 
+bool TakeFormatOption(const Arguments& args, std::size_t& i, Format* format, std::string* error) {
+    if (args[i] != "--format") return false;
+    if (i + 1 >= args.size()) {
+        *error = "--format needs text, csv or json";
+        return true;
+    }
+    const std::string& value = args[++i];
+    if (value == "text") {
+        *format = Format::kText;
+    } else if (value == "csv") {
+        *format = Format::kCsv;
+    } else if (value == "json") {
+        *format = Format::kJson;
+    } else {
+        *error = "--format takes text, csv or json, got '" + value + "'";
+    }
+    return true;
+}
+
 }  // namespace orvexctl

@@ -17,4 +17,10 @@ std::string OneLine(const std::string& text);
 
 using Arguments = std::vector<std::string>;
 
+// The output formats of scan, upgrade and set-uid.
+enum class Format { kText, kCsv, kJson };
+// Takes "--format text|csv|json" at args[i] (advancing i); false when args[i] is another
+// option; a bad value leaves a message in *error.
+bool TakeFormatOption(const Arguments& args, std::size_t& i, Format* format, std::string* error);
+
 }  // namespace orvexctl

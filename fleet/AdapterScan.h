@@ -1,0 +1,91 @@
+#pragma once
+#include <condition_variable>
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "discovery/CameraLookup.h"
+#include "discovery/DeviceRecord.h"
+#include "discovery/DiscoveryControl.h"
+
+namespace orvex {
+
+// A local address to search from, with the mask and description of the adapter that has
+// it (both empty when no adapter has it).
+struct ScanSource {
+    std::string ip;
+    std::string mask;
+    std::string name;
+};
+
+// A camera a scan found: the record it answered with, the source it answered on and
+// whether its address lies outside that adapter's subnet.
+struct ScannedCamera {
+    DeviceRecord record;
+    std::size_t source = 0;
+    bool otherSubnet = false;
+};
+
+// A source whose search failed: code 1 (socket not created or bound), 2 (sending
+// failed), or the window's start result (119, 120); `error` is the system's errno.
+struct ScanFailure {
+    std::size_t source = 0;
+    int code = 0;
+    int error = 0;
+};
+
+// Searches from several local addresses at once, each exactly as the window searches from
+// one (its own prober, scheduler, camera table and message queue, pumped by a thread of
+// its own), and merges the cameras by MAC and IP, the first source that heard one keeping
+// it. Thread-safe; while it runs it is also the camera lookup that follows a camera by MAC.
+class AdapterScan : public CameraLookup {
+public:
+    // Told each discovery message a source handled, on that source's thread (one at a time).
+    using Observer = std::function<void(std::size_t source, const DiscoveryOutcome& outcome, std::size_t listed)>;
+
+    explicit AdapterScan(std::vector<ScanSource> sources, Observer observer = {});
+    ~AdapterScan() override;
+    AdapterScan(const AdapterScan&) = delete;
+    AdapterScan& operator=(const AdapterScan&) = delete;
+
+    void Start();
+    // Scheduler, socket and listener of every source, then the pumps; idempotent.
+    void Stop();
+    // Waits up to `ms` until every source has failed; true when they all have.
+    bool WaitAllFailed(int ms);
+
+    const std::vector<ScanSource>& Sources() const { return m_sources; }
+    std::vector<ScannedCamera> Cameras();
+    // The first failure of each source that failed, in the order they happened.
+    std::vector<ScanFailure> Failures();
+    bool FindCameraByMac(const std::string& mac, std::string* ip, int* port) override;
+
+    // Every adapter with an IPv4 address (loopback last), as the adapter panel lists them.
+    static std::vector<ScanSource> AllAdapters();
+    // The given addresses, with the mask and description of the adapter that has each.
+    static std::vector<ScanSource> ForAddresses(const std::vector<std::string>& addresses);
+    // One line that says what failed, naming the address and the system's reason.
+    static std::string Describe(const ScanSource& source, const ScanFailure& failure);
+    // True when `ip` lies in the subnet of `sourceIp` / `mask` (dotted texts).
+    static bool InSubnet(const std::string& ip, const std::string& sourceIp, const std::string& mask);
+    // "the system's reason" for an errno, one line.
+    static std::string Reason(int error);
+
+private:
+    struct Source;
+    void Pump(Source& source, std::size_t index);
+    void Fail(std::size_t index, int code, int error);
+
+    std::vector<ScanSource> m_sources;
+    Observer m_observer;
+    std::vector<std::unique_ptr<Source>> m_running;
+    std::mutex m_lock;  // guards m_failures and serialises the observer
+    std::condition_variable m_failed;
+    std::vector<ScanFailure> m_failures;
+    bool m_started = false;
+};
+
+}  // namespace orvex

@@ -1,0 +1,114 @@
+#include "fleet/CameraReport.h"
+
+#include <json/json.h>
+
+#include "discovery/DiscoveryCodec.h"
+#include "platform/CodePage.h"
+#include "platform/TextUtil.h"
+
+namespace orvex {
+namespace {
+
+using platform::CodePage;
+
+// The fields of one camera, in column order.
+struct Fields {
+    std::string mode, name, ip, port, mac, mask, gateway, dns1, dns2, network, uid, version, adapter,
+        adapterIp;
+    bool otherSubnet = false;
+};
+
+template <std::size_t N>
+std::string Text(const char (&field)[N]) {
+    return platform::Trim(CodePage::WideToUtf8(CodePage::FieldToWide(field, N)));
+}
+
+Fields FieldsOf(const ScannedCamera& camera, const std::vector<ScanSource>& sources) {
+    const DeviceRecord& r = camera.record;
+    Fields f;
+    f.mode = ModelLetter(r.nMode);
+    f.name = platform::Trim(CodePage::WideToUtf8(CodePage::Utf8FieldToWide(r.szName, sizeof(r.szName))));
+    f.ip = Text(r.szIp);
+    f.port = std::to_string(r.wPort);
+    f.mac = MacText(r);
+    f.mask = Text(r.szSubMask);
+    f.gateway = Text(r.szGateway);
+    f.dns1 = Text(r.szPrimaryDns);
+    f.dns2 = Text(r.szSecondaryDns);
+    f.network = r.byNetMode == 0 ? "fixed" : r.byNetMode == 1 ? "dynamic" : std::to_string(r.byNetMode);
+    f.uid = Text(r.szDeviceId);
+    f.version = Text(r.szVersion);
+    if (camera.source < sources.size()) {
+        f.adapter = sources[camera.source].name;
+        f.adapterIp = sources[camera.source].ip;
+    }
+    f.otherSubnet = camera.otherSubnet;
+    return f;
+}
+
+}  // namespace
+
+std::string CameraReport::CsvField(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    std::string quoted = "\"";
+    for (char c : text) {
+        if (c == '"') quoted += '"';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
+std::string CameraReport::Csv(const std::vector<ScannedCamera>& cameras, const std::vector<ScanSource>& sources) {
+    std::string out =
+        "mode,name,ip,port,mac,mask,gateway,dns1,dns2,network,uid,version,adapter,adapter_ip,subnet\r\n";
+    for (const ScannedCamera& camera : cameras) {
+        const Fields f = FieldsOf(camera, sources);
+        const std::string cells[] = {f.mode,     f.name, f.ip,      f.port,    f.mac,
+                                     f.mask,     f.gateway, f.dns1, f.dns2,    f.network,
+                                     f.uid,      f.version, f.adapter, f.adapterIp,
+                                     f.otherSubnet ? "other" : "same"};
+        for (std::size_t i = 0; i < std::size(cells); ++i) out += (i ? "," : "") + CsvField(cells[i]);
+        out += "\r\n";
+    }
+    return out;
+}
+
+std::string CameraReport::Json(const std::vector<ScannedCamera>& cameras, const std::vector<ScanSource>& sources,
+                               const std::vector<ScanFailure>& failures) {
+    Json::Value document(Json::objectValue);
+    Json::Value& list = document["cameras"] = Json::Value(Json::arrayValue);
+    for (const ScannedCamera& camera : cameras) {
+        const Fields f = FieldsOf(camera, sources);
+        Json::Value c(Json::objectValue);
+        c["mode"] = f.mode;
+        c["name"] = f.name;
+        c["ip"] = f.ip;
+        c["port"] = camera.record.wPort;
+        c["mac"] = f.mac;
+        c["mask"] = f.mask;
+        c["gateway"] = f.gateway;
+        c["dns1"] = f.dns1;
+        c["dns2"] = f.dns2;
+        c["network"] = f.network;
+        c["uid"] = f.uid;
+        c["version"] = f.version;
+        c["adapter"] = f.adapter;
+        c["adapterIp"] = f.adapterIp;
+        c["otherSubnet"] = f.otherSubnet;
+        list.append(c);
+    }
+    Json::Value& failed = document["failures"] = Json::Value(Json::arrayValue);
+    for (const ScanFailure& failure : failures) {
+        Json::Value f(Json::objectValue);
+        f["adapterIp"] = failure.source < sources.size() ? sources[failure.source].ip : "";
+        f["code"] = failure.code;
+        f["reason"] = AdapterScan::Reason(failure.error);
+        failed.append(f);
+    }
+    Json::StreamWriterBuilder writer;
+    writer["indentation"] = "  ";
+    writer["emitUTF8"] = true;
+    return Json::writeString(writer, document) + "\n";
+}
+
+}  // namespace orvex

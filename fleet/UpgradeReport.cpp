@@ -1,0 +1,107 @@
+#include "fleet/UpgradeReport.h"
+
+#include <json/json.h>
+
+#include <cstdio>
+
+#include "fleet/CameraReport.h"
+#include "platform/CodePage.h"
+#include "upgrade/UpgradeHandle.h"
+
+namespace orvex {
+namespace {
+
+std::string Utf8(const std::wstring& text) { return platform::CodePage::WideToUtf8(text); }
+
+std::string Seconds(double seconds) {
+    char text[32];
+    std::snprintf(text, sizeof(text), "%.1f", seconds);
+    return text;
+}
+
+}  // namespace
+
+std::string UpgradeReport::Verdict(const UpgradeOutcome& outcome) {
+    if (outcome.status != kStatusComplete) return "failed";
+    return outcome.verified ? "verified" : "not verified";
+}
+
+bool UpgradeReport::AllVerified(const std::vector<UpgradeOutcome>& outcomes) {
+    for (const UpgradeOutcome& outcome : outcomes) {
+        if (outcome.status != kStatusComplete || !outcome.verified) return false;
+    }
+    return true;
+}
+
+std::string UpgradeReport::Text(const std::vector<UpgradeOutcome>& outcomes) {
+    std::string text;
+    for (const UpgradeOutcome& o : outcomes) {
+        text += o.target.host + ":" + std::to_string(o.target.port) + "\t" + Verdict(o) + "\tstatus " +
+                std::to_string(o.status) + " " + Utf8(o.text) + "\tversion " +
+                (o.versionBefore.empty() ? "?" : o.versionBefore) + " -> " +
+                (o.versionAfter.empty() ? "?" : o.versionAfter) + "\t" + Seconds(o.seconds) + " s\n";
+    }
+    return text;
+}
+
+std::string UpgradeReport::Csv(const std::vector<UpgradeOutcome>& outcomes) {
+    std::string out = "host,port,mac,verdict,status,text,version_before,version_after,expected,seconds\r\n";
+    for (const UpgradeOutcome& o : outcomes) {
+        const std::string cells[] = {o.target.host,   std::to_string(o.target.port), o.target.mac,
+                                     Verdict(o),      std::to_string(o.status),      Utf8(o.text),
+                                     o.versionBefore, o.versionAfter,                o.expected,
+                                     Seconds(o.seconds)};
+        for (std::size_t i = 0; i < std::size(cells); ++i) out += (i ? "," : "") + CameraReport::CsvField(cells[i]);
+        out += "\r\n";
+    }
+    return out;
+}
+
+std::string UpgradeReport::Json(const std::vector<UpgradeOutcome>& outcomes) {
+    Json::Value document(Json::objectValue);
+    Json::Value& results = document["results"] = Json::Value(Json::arrayValue);
+    int completed = 0;
+    for (const UpgradeOutcome& o : outcomes) {
+        Json::Value r(Json::objectValue);
+        r["host"] = o.target.host;
+        r["port"] = o.target.port;
+        r["mac"] = o.target.mac;
+        r["verdict"] = Verdict(o);
+        r["verified"] = o.status == kStatusComplete && o.verified;
+        r["status"] = o.status;
+        r["text"] = Utf8(o.text);
+        r["versionBefore"] = o.versionBefore;
+        r["versionAfter"] = o.versionAfter;
+        r["expected"] = o.expected;
+        r["seconds"] = o.seconds;
+        if (o.status == kStatusComplete && o.verified) ++completed;
+        results.append(r);
+    }
+    document["completed"] = completed;
+    document["failed"] = static_cast<int>(outcomes.size()) - completed;
+    Json::StreamWriterBuilder writer;
+    writer["indentation"] = "  ";
+    writer["emitUTF8"] = true;
+    return Json::writeString(writer, document) + "\n";
+}
+
+std::string UpgradeReport::SetUidCsv(const std::string& host, int port, const std::string& uid, int code,
+                                     const std::string& text) {
+    return "host,port,uid,result,text\r\n" + CameraReport::CsvField(host) + "," + std::to_string(port) + "," +
+           CameraReport::CsvField(uid) + "," + std::to_string(code) + "," + CameraReport::CsvField(text) + "\r\n";
+}
+
+std::string UpgradeReport::SetUidJson(const std::string& host, int port, const std::string& uid, int code,
+                                      const std::string& text) {
+    Json::Value document(Json::objectValue);
+    document["host"] = host;
+    document["port"] = port;
+    document["uid"] = uid;
+    document["result"] = code;
+    document["text"] = text;
+    Json::StreamWriterBuilder writer;
+    writer["indentation"] = "  ";
+    return Json::writeString(writer, document) + "\n";
+}
+
+}  // namespace orvex

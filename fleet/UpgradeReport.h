@@ -1,0 +1,30 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "fleet/UpgradeRun.h"
+
+namespace orvex {
+
+// The outcomes of a batch upgrade as people and programs read them.
+class UpgradeReport {
+public:
+    // One line per camera: address, final status and text, versions, verdict, time.
+    static std::string Text(const std::vector<UpgradeOutcome>& outcomes);
+    // CSV with a header row (RFC 4180 quoting, CR LF).
+    static std::string Csv(const std::vector<UpgradeOutcome>& outcomes);
+    // {"results": [...], "completed": N, "failed": N}
+    static std::string Json(const std::vector<UpgradeOutcome>& outcomes);
+    // "verified", "not verified" (completed, the version did not change as it should) or
+    // "failed".
+    static std::string Verdict(const UpgradeOutcome& outcome);
+    // The result of setting a camera's UID (code 0 success, 3 authentication, 1 other).
+    static std::string SetUidCsv(const std::string& host, int port, const std::string& uid, int code,
+                                 const std::string& text);
+    static std::string SetUidJson(const std::string& host, int port, const std::string& uid, int code,
+                                  const std::string& text);
+    // True when every camera completed and was verified.
+    static bool AllVerified(const std::vector<UpgradeOutcome>& outcomes);
+};
+
+}  // namespace orvex

@@ -1,0 +1,83 @@
+#pragma once
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <string>
+
+#include "discovery/CameraLookup.h"
+#include "platform/ManualResetEvent.h"
+#include "upgrade/DelayFunc.h"
+#include "upgrade/UpgradeHandle.h"
+
+namespace orvex {
+
+// What every run of a batch does.
+struct UpgradePlan {
+    enum Mode { kSmart, kWebUi, kSystem };
+    Mode mode = kSmart;
+    std::string file;      // the firmware file of a manual upgrade
+    std::string version;   // smart: the version to ask the firmware server about (empty: the camera's own)
+    std::string user;
+    std::string password;
+    // Smart: asked when the camera already runs the newest version; true continues.
+    std::function<bool(const std::string& host)> confirm;
+};
+
+// A camera to upgrade; the MAC and network mode let a run follow it by MAC when it comes
+// back from its restart at another address (empty MAC: not followed).
+struct UpgradeTarget {
+    std::string host;
+    int port = 80;
+    std::string mac;
+    int netMode = 0;
+};
+
+// How a run ended.
+struct UpgradeOutcome {
+    UpgradeTarget target;
+    int status = 0;             // the final status (38 completed)
+    std::wstring text;          // its text, as the dialogs show it
+    std::string versionBefore;  // the version the run changes (sys_ver, or app_version for
+                                // Web UI firmware) before the run; "" when unreadable
+    std::string versionAfter;   // the same, read again after a completed run
+    std::string expected;       // smart: the version the firmware server named
+    bool verified = false;      // completed, and the version changed as it should
+    double seconds = 0;
+};
+
+// One upgrade of one camera exactly as the upgrade dialogs run it (its own engine and
+// one-second tick, the tick following the camera by MAC), with the camera's version read
+// before the run and again after it, to verify that the new firmware took.
+// Thread safety: Run blocks the calling thread; the progress callback runs on the tick
+// thread and the confirmation on the engine's worker.
+class UpgradeRun {
+public:
+    // Told each second: status, phase counter, the text the dialogs show for them, upload
+    // bytes sent and total (manual).
+    using Progress =
+        std::function<void(int status, int phase, const std::wstring& text, long long sent, long long total)>;
+
+    UpgradeRun(UpgradeTarget target, const UpgradePlan& plan, CameraLookup* cameras, Progress progress);
+    UpgradeOutcome Run();
+
+    // The version a run of this plan changes, as the camera reports it (get_status.cgi):
+    // sys_ver for system firmware, app_version for Web UI firmware; "" when the status
+    // read fails.
+    static std::string ReadVersion(const CameraLogin& login, UpgradePlan::Mode mode);
+
+private:
+    static int Tick(void* user);
+    static int Confirm(void* user);
+
+    UpgradeTarget m_target;
+    const UpgradePlan& m_plan;
+    CameraLookup* m_cameras;
+    Progress m_progress;
+    CameraLogin m_login{};  // the tick's copy, followed by MAC
+    CUpgradeHandle m_engine;
+    CDelayFunc m_tick;
+    platform::ManualResetEvent m_done;
+    std::atomic<int> m_final{0};
+};
+
+}  // namespace orvex
