@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -10,9 +11,14 @@ struct ProcessResult {
     std::string err;
 };
 
-// Runs a program with arguments, feeding `input` to its standard input.
+// Runs a program with arguments, feeding `input` to its standard input. `whileRunning`,
+// when given, runs on a thread of its own with the program's process id while it runs.
 ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& args,
-                         const std::string& input = "");
+                         const std::string& input = "", std::function<void(int pid)> whileRunning = {});
+// Runs a program on a terminal of its own (a pseudo-terminal): everything it writes there
+// is returned; `answer` is typed once `prompt` has appeared.
+ProcessResult RunOnTerminal(const std::string& program, const std::vector<std::string>& args,
+                            const std::string& prompt, const std::string& answer);
 // A program path from the environment (set by the test runner), e.g. ORVEXCTL.
 std::string ToolPath(const char* variable);
 

@@ -110,6 +110,7 @@ bool SetField(CameraConfig& camera, const std::string& key, const std::string& v
             else if (name == "refusedownload") f.refuseDownload = true;
             else if (name == "nocomeback") f.neverComesBack = true;
             else if (name == "nosysver") f.omitSysVer = true;
+            else if (name == "keepversion") f.keepVersion = true;
             else if (!name.empty()) return fail("unknown fault");
         }
     } else if (key == "app") {

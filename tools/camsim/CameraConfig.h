@@ -18,6 +18,7 @@ struct WebFaults {
     bool refuseUpload = false;      // upgrade_firmware/upgrade_htmls answer "failed"
     bool refuseDownload = false;    // auto_download_file answers "failed"
     bool neverComesBack = false;    // stays down after accepting firmware
+    bool keepVersion = false;       // comes back from a firmware upgrade with its old version
     bool omitSysVer = false;        // get_status.cgi leaves out sys_ver
     unsigned slowReplyMs = 0;       // waits this long (clock ms) before answering
     unsigned restartMs = 3000;      // down time after accepting firmware (clock ms)
@@ -62,7 +63,8 @@ bool ParseMac(const std::string& text, std::array<std::uint8_t, 6>* mac);
 // Sets one field by its key (ip, mask, gateway, dns1, dns2, mac, port, uid, name, version,
 // ddns, netmode, user, password, rights, app, md5, oem, faults, slow, restart, newip,
 // newport); false with a message for a bad key or value. "faults" takes a '+'-separated
-// list of: noclen, lowerclen, cut, never, reset, refuseupload, refusedownload, nocomeback, nosysver.
+// list of: noclen, lowerclen, cut, never, reset, refuseupload, refusedownload, nocomeback, nosysver,
+// keepversion.
 bool SetField(CameraConfig& camera, const std::string& key, const std::string& value,
               std::string* error);
 

@@ -242,7 +242,7 @@ void CameraWeb::BeginRestart(bool webUi, const std::string& newVersion) {
         }
         {
             std::lock_guard<std::mutex> guard(m_lock);
-            (webUi ? m_config.appVersion : m_config.version) = newVersion;
+            if (!m_config.faults.keepVersion) (webUi ? m_config.appVersion : m_config.version) = newVersion;
             if (!m_config.faults.newIp.empty()) m_config.ip = m_config.faults.newIp;
             if (m_config.faults.newPort != 0) {
                 m_config.port = static_cast<std::uint16_t>(m_config.faults.newPort);

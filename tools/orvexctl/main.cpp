@@ -18,18 +18,22 @@ namespace {
 constexpr const char* kUsage =
     "usage: orvexctl COMMAND [OPTIONS]\n"
     "  adapters                                   list the network adapters\n"
-    "  scan --bind ADDR [--seconds N] [--events]  find cameras from the local address ADDR\n"
+    "  scan (--bind ADDR ... | --all) [--seconds N] [--events] [--format text|csv|json]\n"
+    "                                             find cameras from local addresses\n"
     "  cgi exec URL                               run a camera CGI command\n"
     "  cgi values URL KEY...                      read named values of a CGI reply\n"
     "  cgi upload URL FILE                        upload a firmware file\n"
     "  cgi download URL [--kind 4..8]             download a reply as the firmware query does\n"
     "  firmware-doc [TEXT]                        read a firmware server document (or stdin)\n"
     "  (cgi commands take --timeout SECONDS, default 5)\n"
-    "  upgrade --host H --port P --user U --password W\n"
-    "          (--smart --version V [--yes] | --webui FILE | --system FILE)\n"
-    "                                             upgrade a camera's firmware\n"
-    "  set-uid --host H --port P --user U --password W UID\n"
+    "  upgrade TARGETS [--user U] [PASSWORD] (--smart [--version V] [--yes] | --webui FILE |\n"
+    "          --system FILE) [--parallel N] [--format text|csv|json]\n"
+    "                                             upgrade cameras' firmware and verify it\n"
+    "          TARGETS: --host H[:P] ... [--port P] | --hosts FILE | --from-scan;\n"
+    "          --bind ADDR ... | --all also follows cameras by MAC ([--scan-seconds N])\n"
+    "  set-uid --host H [--port P] [--user U] [PASSWORD] [--format F] UID\n"
     "                                             write a new UID into a camera\n"
+    "  PASSWORD: --password W | --password-file FILE; else ORVEX_PASSWORD, else a prompt\n"
     "  --version                                  print the version\n";
 
 }  // namespace
