@@ -119,11 +119,7 @@ COrvexDlg::COrvexDlg(QWidget* parent)
     setWindowIcon(AppIcon());
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    SetLeftoverHandler([](const platform::Message& msg) {
-        if (msg.message == kMsgDiscovery && msg.wParam == kEventDeviceFound) {
-            delete reinterpret_cast<DeviceRecord*>(msg.lParam);
-        }
-    });
+    SetLeftoverHandler(DiscoveryControl::FreeLeftover);
 }
 
 COrvexDlg::~COrvexDlg() {
@@ -231,11 +227,8 @@ bool COrvexDlg::StartDiscovery(const std::wstring& ip) {
 void COrvexDlg::StopDiscovery() { DiscoveryControl::Stop(m_prober, m_scheduler); }
 
 void COrvexDlg::ShowCameraCount(std::size_t count) {
-    if (count == m_shownCount && UiLanguage::Current() == m_shownLanguage) return;  // shown already
     SetItemText(1019, UiLanguage::Load(115) + std::to_wstring(count));
     EnableItem(1018, count > 0);
-    m_shownCount = count;
-    m_shownLanguage = UiLanguage::Current();
 }
 
 void COrvexDlg::OnMessagesDrained() { m_view->Flush(); }
@@ -257,7 +250,6 @@ void COrvexDlg::ApplyLanguage() {
     for (const auto& [id, text] : texts) SetItemText(id, UiLanguage::Load(text));
     m_view->Flush();
     const int rows = ItemAs<QTableWidget>(1017)->rowCount();
-    m_shownLanguage = 0;  // the count label is written anew in this language
     ShowCameraCount(static_cast<std::size_t>(rows));
     ItemAs<QTableWidget>(1017)->setHorizontalHeaderLabels(
         {UiLanguage::LoadQ(111), UiLanguage::LoadQ(112), UiLanguage::LoadQ(113), UiLanguage::LoadQ(114)});

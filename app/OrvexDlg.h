@@ -84,8 +84,6 @@ private:
     std::unique_ptr<CDlgOtherInfo> m_other;
     std::unique_ptr<CDlgSmartUpgd> m_smart;
     std::wstring m_aboutText;
-    std::size_t m_shownCount = static_cast<std::size_t>(-1);  // what the count label shows
-    int m_shownLanguage = 0;
 };
 
 }  // namespace orvex

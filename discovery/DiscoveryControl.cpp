@@ -42,6 +42,12 @@ void DiscoveryControl::Callback(int nEvent, void* pData, void* pContext) {
     }
 }
 
+void DiscoveryControl::FreeLeftover(const platform::Message& msg) {
+    if (msg.message == kMsgDiscovery && msg.wParam == kEventDeviceFound) {
+        delete reinterpret_cast<DeviceRecord*>(msg.lParam);
+    }
+}
+
 DiscoveryOutcome DiscoveryControl::Handle(const platform::Message& msg, CameraTable& table) {
     DiscoveryOutcome outcome;
     if (msg.message == kMsgSweepCameras) {

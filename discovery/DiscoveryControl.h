@@ -38,6 +38,8 @@ public:
     static void Callback(int nEvent, void* pData, void* pContext);
     // Handles 2026 and 2027 for the table (and frees a posted record).
     static DiscoveryOutcome Handle(const platform::Message& msg, CameraTable& table);
+    // Frees the record a discovery message carries when it is left queued, never handled.
+    static void FreeLeftover(const platform::Message& msg);
 };
 
 }  // namespace orvex

@@ -8,7 +8,6 @@
 #include <utility>
 
 #include "discovery/CameraTable.h"
-#include "discovery/DiscoveryMessages.h"
 #include "discovery/Lanprobe.h"
 #include "discovery/UpdateThread.h"
 #include "netcard/NetCardInfo.h"
@@ -87,11 +86,7 @@ void AdapterScan::Stop() {
         source->stop = true;
         source->pump.Join();
         source->window->Close();
-        for (const platform::Message& msg : source->window->Queue().TakeAll()) {
-            if (msg.message == kMsgDiscovery && msg.wParam == kEventDeviceFound) {
-                delete reinterpret_cast<DeviceRecord*>(msg.lParam);
-            }
-        }
+        for (const platform::Message& msg : source->window->Queue().TakeAll()) DiscoveryControl::FreeLeftover(msg);
     }
 }
 

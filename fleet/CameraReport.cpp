@@ -1,6 +1,6 @@
 #include "fleet/CameraReport.h"
 
-#include <json/json.h>
+#include "fleet/JsonText.h"
 
 #include "discovery/DiscoveryCodec.h"
 #include "platform/CodePage.h"
@@ -58,17 +58,19 @@ std::string CameraReport::CsvField(const std::string& text) {
     return quoted + "\"";
 }
 
+std::string CameraReport::CsvRow(const std::vector<std::string>& cells) {
+    std::string row;
+    for (std::size_t i = 0; i < cells.size(); ++i) row += (i ? "," : "") + CsvField(cells[i]);
+    return row + "\r\n";
+}
+
 std::string CameraReport::Csv(const std::vector<ScannedCamera>& cameras, const std::vector<ScanSource>& sources) {
     std::string out =
         "mode,name,ip,port,mac,mask,gateway,dns1,dns2,network,uid,version,adapter,adapter_ip,subnet\r\n";
     for (const ScannedCamera& camera : cameras) {
         const Fields f = FieldsOf(camera, sources);
-        const std::string cells[] = {f.mode,     f.name, f.ip,      f.port,    f.mac,
-                                     f.mask,     f.gateway, f.dns1, f.dns2,    f.network,
-                                     f.uid,      f.version, f.adapter, f.adapterIp,
-                                     f.otherSubnet ? "other" : "same"};
-        for (std::size_t i = 0; i < std::size(cells); ++i) out += (i ? "," : "") + CsvField(cells[i]);
-        out += "\r\n";
+        out += CsvRow({f.mode, f.name, f.ip, f.port, f.mac, f.mask, f.gateway, f.dns1, f.dns2, f.network, f.uid,
+                       f.version, f.adapter, f.adapterIp, f.otherSubnet ? "other" : "same"});
     }
     return out;
 }
@@ -105,10 +107,7 @@ std::string CameraReport::Json(const std::vector<ScannedCamera>& cameras, const 
         f["reason"] = AdapterScan::Reason(failure.error);
         failed.append(f);
     }
-    Json::StreamWriterBuilder writer;
-    writer["indentation"] = "  ";
-    writer["emitUTF8"] = true;
-    return Json::writeString(writer, document) + "\n";
+    return JsonText(document);
 }
 
 }  // namespace orvex

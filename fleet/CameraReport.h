@@ -19,6 +19,8 @@ public:
                             const std::vector<ScanFailure>& failures);
     // One CSV field, quoted when it holds a comma, a quote or a line break.
     static std::string CsvField(const std::string& text);
+    // One CSV row of these fields, with its CR LF.
+    static std::string CsvRow(const std::vector<std::string>& cells);
 };
 
 }  // namespace orvex

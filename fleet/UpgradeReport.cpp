@@ -1,10 +1,10 @@
 #include "fleet/UpgradeReport.h"
 
-#include <json/json.h>
 
 #include <cstdio>
 
 #include "fleet/CameraReport.h"
+#include "fleet/JsonText.h"
 #include "platform/CodePage.h"
 #include "upgrade/UpgradeHandle.h"
 
@@ -47,12 +47,9 @@ std::string UpgradeReport::Text(const std::vector<UpgradeOutcome>& outcomes) {
 std::string UpgradeReport::Csv(const std::vector<UpgradeOutcome>& outcomes) {
     std::string out = "host,port,mac,verdict,status,text,version_before,version_after,expected,seconds\r\n";
     for (const UpgradeOutcome& o : outcomes) {
-        const std::string cells[] = {o.target.host,   std::to_string(o.target.port), o.target.mac,
-                                     Verdict(o),      std::to_string(o.status),      Utf8(o.text),
-                                     o.versionBefore, o.versionAfter,                o.expected,
-                                     Seconds(o.seconds)};
-        for (std::size_t i = 0; i < std::size(cells); ++i) out += (i ? "," : "") + CameraReport::CsvField(cells[i]);
-        out += "\r\n";
+        out += CameraReport::CsvRow({o.target.host, std::to_string(o.target.port), o.target.mac, Verdict(o),
+                                     std::to_string(o.status), Utf8(o.text), o.versionBefore, o.versionAfter,
+                                     o.expected, Seconds(o.seconds)});
     }
     return out;
 }
@@ -79,16 +76,13 @@ std::string UpgradeReport::Json(const std::vector<UpgradeOutcome>& outcomes) {
     }
     document["completed"] = completed;
     document["failed"] = static_cast<int>(outcomes.size()) - completed;
-    Json::StreamWriterBuilder writer;
-    writer["indentation"] = "  ";
-    writer["emitUTF8"] = true;
-    return Json::writeString(writer, document) + "\n";
+    return JsonText(document);
 }
 
 std::string UpgradeReport::SetUidCsv(const std::string& host, int port, const std::string& uid, int code,
                                      const std::string& text) {
-    return "host,port,uid,result,text\r\n" + CameraReport::CsvField(host) + "," + std::to_string(port) + "," +
-           CameraReport::CsvField(uid) + "," + std::to_string(code) + "," + CameraReport::CsvField(text) + "\r\n";
+    return "host,port,uid,result,text\r\n" +
+           CameraReport::CsvRow({host, std::to_string(port), uid, std::to_string(code), text});
 }
 
 std::string UpgradeReport::SetUidJson(const std::string& host, int port, const std::string& uid, int code,
@@ -99,9 +93,7 @@ std::string UpgradeReport::SetUidJson(const std::string& host, int port, const s
     document["uid"] = uid;
     document["result"] = code;
     document["text"] = text;
-    Json::StreamWriterBuilder writer;
-    writer["indentation"] = "  ";
-    return Json::writeString(writer, document) + "\n";
+    return JsonText(document);
 }
 
 }  // namespace orvex

@@ -1,13 +1,13 @@
 #include "pages/DlgOtherInfo.h"
 
 #include <QPointer>
-#include <cstdio>
 #include <cstring>
 
 #include "pages/DlgLogin.h"
 #include "pages/ManualUpgd.h"
 #include "pages/PageMessages.h"
 #include "platform/CodePage.h"
+#include "platform/TextUtil.h"
 #include "platform/WindowRegistry.h"
 #include "ui/UiLanguage.h"
 #include "ui/UiServices.h"
@@ -18,13 +18,6 @@ namespace orvex {
 namespace {
 
 constexpr int kFactIds[] = {1050, 1051, 1052, 1053, 1046, 1047, 1048, 1049, 1054, 1055, 1056, 1057};
-
-std::wstring MacOf(const DeviceRecord& record) {
-    wchar_t text[32];
-    const std::uint8_t* m = record.abyMac;
-    std::swprintf(text, 32, L"%02X:%02X:%02X:%02X:%02X:%02X", m[0], m[1], m[2], m[3], m[4], m[5]);
-    return text;
-}
 
 }  // namespace
 
@@ -54,7 +47,7 @@ void CDlgOtherInfo::ShowDeviceInfo(const DeviceRecord* record) {
     using platform::CodePage;
     m_DeviceInfo = *record;
     SetItemText(1046, CodePage::FieldToWide(record->szVersion, sizeof(record->szVersion)));
-    SetItemText(1047, MacOf(*record));
+    SetItemText(1047, platform::Widen(MacText(*record)));
     SetItemText(1048, CodePage::FieldToWide(record->szDdnsPassword, sizeof(record->szDdnsPassword)));
     SetItemText(1049, CodePage::FieldToWide(record->szDeviceId, sizeof(record->szDeviceId)));
 }

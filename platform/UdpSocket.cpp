@@ -2,7 +2,6 @@
 
 #include <arpa/inet.h>
 #include <poll.h>
-#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -83,12 +82,6 @@ int UdpSocket::ReceiveWaiting(Datagram* datagrams, int count) {
     if (got < 0) return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR ? 0 : -1;
     for (int i = 0; i < got; ++i) datagrams[i].size = messages[i].msg_len;
     return got;
-}
-
-int UdpSocket::PendingBytes() const {
-    int pending = 0;
-    if (ioctl(m_fd, FIONREAD, &pending) != 0) return -1;
-    return pending;
 }
 
 int UdpSocket::WaitReadable(std::chrono::microseconds timeout) const {

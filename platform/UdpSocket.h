@@ -41,8 +41,6 @@ public:
     // waiting (a datagram longer than its buffer is cut); returns how many were taken, 0
     // when none was waiting, -1 on failure.
     int ReceiveWaiting(Datagram* datagrams, int count);
-    // Bytes waiting in the next datagram, or -1.
-    int PendingBytes() const;
     // 1 readable, 0 time-out, -1 failure (including a socket that was shut down).
     int WaitReadable(std::chrono::microseconds timeout) const;
     void Shutdown();

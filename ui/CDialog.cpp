@@ -256,7 +256,7 @@ bool CDialog::focusNextPrevChild(bool next) {
     if (!isWindow()) return QDialog::focusNextPrevChild(next);  // a page: its window decides
     const std::vector<TabStop> stops = TabStops();
     if (stops.empty()) return false;
-    const QWidget* focus = QApplication::focusWidget();
+    const QWidget* focus = focusWidget();  // this window's, active or not
     const int count = static_cast<int>(stops.size());
     int current = -1;
     for (int i = 0; i < count && focus; ++i) {

@@ -33,16 +33,16 @@ std::string Narrow(const std::wstring& text) { return CodePage::WideToOem(text);
 
 // "host" or "host:port"; the port defaults to `port`. False with a message when bad.
 bool ParseTarget(const std::string& text, long port, orvex::UpgradeTarget* target, std::string* error) {
-    const std::string spec = platform::Trim(text);
-    const auto colon = spec.rfind(':');
-    target->host = colon == std::string::npos ? spec : spec.substr(0, colon);
+    const std::string entry = platform::Trim(text);
+    const auto colon = entry.rfind(':');
+    target->host = colon == std::string::npos ? entry : entry.substr(0, colon);
     long p = port;
-    if (colon != std::string::npos && !ParseInteger(spec.substr(colon + 1), 1, 65535, &p)) {
-        *error = "the port of '" + spec + "' must be 1 to 65535";
+    if (colon != std::string::npos && !ParseInteger(entry.substr(colon + 1), 1, 65535, &p)) {
+        *error = "the port of '" + entry + "' must be 1 to 65535";
         return false;
     }
     if (target->host.empty()) {
-        *error = "a target needs a host, got '" + spec + "'";
+        *error = "a target needs a host, got '" + entry + "'";
         return false;
     }
     target->port = static_cast<int>(p);
@@ -57,10 +57,10 @@ bool ReadTargetFile(const std::string& path, long port, std::vector<orvex::Upgra
     }
     std::string line;
     for (int number = 1; std::getline(in, line); ++number) {
-        const std::string spec = platform::Trim(line);
-        if (spec.empty() || spec[0] == '#') continue;
+        const std::string entry = platform::Trim(line);
+        if (entry.empty() || entry[0] == '#') continue;
         orvex::UpgradeTarget target;
-        if (!ParseTarget(spec, port, &target, error)) {
+        if (!ParseTarget(entry, port, &target, error)) {
             *error = path + ":" + std::to_string(number) + ": " + *error;
             return false;
         }
