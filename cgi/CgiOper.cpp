@@ -36,6 +36,20 @@ bool SaysAuthFailed(const std::wstring& text) {
     return Has(text, L"result") && Has(text, L"Auth") && Has(text, L"Failed");
 }
 
+bool SaysFailed(const std::wstring& text) {
+    return (Has(text, L"result") && (Has(text, L"failed") || Has(text, L"erro") || Has(text, L"=-1"))) ||
+           (Has(text, L"response") && Has(text, L"-1"));
+}
+
+// The verdict of a reply text after a transport code; first match wins. An error status
+// (code 15) is never a success, but a camera's own failure in its body is still told.
+int Verdict(const std::wstring& text, int code) {
+    if (code != kCodeHttpStatus && SaysOk(text)) return 0;
+    if (SaysAuthFailed(text)) return 3;
+    if (SaysFailed(text)) return 1;
+    return code != 0 ? code : 1;
+}
+
 }  // namespace
 
 void CCgiOper::CopyResult(int* nResult, int* nContentLen) const {
@@ -89,20 +103,7 @@ std::wstring CCgiOper::ReplyText() const {
 BOOL CCgiOper::ExecCgiCmd(const char* url, int timeout, int* nResult, int* nContentLen) {
     int code = 1;
     SafeSendCgiCmd(url, timeout, &code, nContentLen);
-    const std::wstring text = ReplyText();
-    int verdict = 0;
-    if (SaysOk(text)) {
-        verdict = 0;
-    } else if (SaysAuthFailed(text)) {
-        verdict = 3;
-    } else if (Has(text, L"result") &&
-               (Has(text, L"failed") || Has(text, L"erro") || Has(text, L"=-1"))) {
-        verdict = 1;
-    } else if (Has(text, L"response") && Has(text, L"-1")) {
-        verdict = 1;
-    } else {
-        verdict = code != 0 ? code : 1;
-    }
+    const int verdict = Verdict(ReplyText(), code);
     if (nResult) *nResult = verdict;
     return verdict == 0;
 }
@@ -115,17 +116,13 @@ BOOL CCgiOper::UpgradeFile(const char* url, int timeout, const std::wstring& fil
         if (nResult) *nResult = code == 0 ? 1 : code;
         return FALSE;
     }
-    if (code != 0) {
+    if (code != 0 && code != kCodeHttpStatus) {
         if (nResult) *nResult = code;
         return FALSE;
     }
-    const std::wstring text = ReplyText();
-    if (SaysOk(text)) {
-        if (nResult) *nResult = 0;
-        return TRUE;
-    }
-    if (nResult) *nResult = SaysAuthFailed(text) ? 3 : 1;
-    return FALSE;
+    const int verdict = Verdict(ReplyText(), code);
+    if (nResult) *nResult = verdict;
+    return verdict == 0;
 }
 
 BOOL CCgiOper::DownloadFile(int kind, const char* url, int timeout, int saveMode,
@@ -178,14 +175,17 @@ BOOL CCgiOper::GetCgiValues(const char* url, int timeout, const std::vector<std:
         if (nResult) *nResult = code == 0 ? 1 : code;
         return FALSE;
     }
+    const auto result = map.find(L"result");
+    const bool authFailed = result != map.end() && Has(platform::Trim(result->second), L"Auth Failed");
+    // An error status is never a success; a camera's refused login in its body is told.
+    if (code == kCodeHttpStatus && authFailed) code = 3;
     if (nResult) *nResult = code;
     if (code != 0) return FALSE;
     if (map.empty()) {
         if (nResult) *nResult = 4;
         return FALSE;
     }
-    const auto result = map.find(L"result");
-    if (result != map.end() && Has(platform::Trim(result->second), L"Auth Failed")) {
+    if (authFailed) {
         if (nResult) *nResult = 3;
         return FALSE;
     }

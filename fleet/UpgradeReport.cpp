@@ -1,6 +1,5 @@
 #include "fleet/UpgradeReport.h"
 
-
 #include <cstdio>
 
 #include "fleet/CameraReport.h"
@@ -45,11 +44,13 @@ std::string UpgradeReport::Text(const std::vector<UpgradeOutcome>& outcomes) {
 }
 
 std::string UpgradeReport::Csv(const std::vector<UpgradeOutcome>& outcomes) {
-    std::string out = "host,port,mac,verdict,status,text,version_before,version_after,expected,seconds\r\n";
+    std::string out =
+        "host,port,mac,verdict,status,text,version_before,version_after,expected,seconds,http_status\r\n";
     for (const UpgradeOutcome& o : outcomes) {
         out += CameraReport::CsvRow({o.target.host, std::to_string(o.target.port), o.target.mac, Verdict(o),
                                      std::to_string(o.status), Utf8(o.text), o.versionBefore, o.versionAfter,
-                                     o.expected, Seconds(o.seconds)});
+                                     o.expected, Seconds(o.seconds),
+                                     o.httpStatus ? std::to_string(o.httpStatus) : ""});
     }
     return out;
 }
@@ -71,6 +72,7 @@ std::string UpgradeReport::Json(const std::vector<UpgradeOutcome>& outcomes) {
         r["versionAfter"] = o.versionAfter;
         r["expected"] = o.expected;
         r["seconds"] = o.seconds;
+        r["httpStatus"] = o.httpStatus;
         if (o.status == kStatusComplete && o.verified) ++completed;
         results.append(r);
     }

@@ -18,6 +18,14 @@ void Put(char (&field)[N], const std::string& text) {
     if (!text.empty()) CodePage::WriteField(field, N, CodePage::AnsiToWide(text));
 }
 
+// A run that ended on an HTTP error status says which, so a 404 reads "no such firmware".
+std::wstring WithHttpStatus(std::wstring text, int status, int http) {
+    if (http == 0 || status == kStatusComplete) return text;
+    text += L" (HTTP " + std::to_wstring(http);
+    if (http == 404 && status == kStatusServerFailed) text += L": no such firmware";
+    return text + L")";
+}
+
 }  // namespace
 
 UpgradeRun::UpgradeRun(UpgradeTarget target, const UpgradePlan& plan, CameraLookup* cameras, Progress progress)
@@ -83,6 +91,8 @@ UpgradeOutcome UpgradeRun::Run() {
     outcome.text = m_plan.mode == UpgradePlan::kSmart
                        ? SmartStatusText(outcome.status, 0, m_engine.SysVer(), m_engine.LatestName(), kLanguageEnglish).text
                        : ManualStatusText(outcome.status, 0, kLanguageEnglish).text;
+    if (outcome.status != kStatusComplete) outcome.httpStatus = m_engine.HttpErrorStatus();
+    outcome.text = WithHttpStatus(outcome.text, outcome.status, outcome.httpStatus);
     if (outcome.status == kStatusComplete) {
         outcome.versionAfter = ReadVersion(m_engine.Login(), m_plan.mode);  // where the camera is now
         if (m_plan.mode == UpgradePlan::kSmart) {
@@ -102,9 +112,10 @@ int UpgradeRun::Tick(void* user) {
     const int status = run->m_engine.Status();
     RefreshCameraAddress(run->m_login, run->m_engine, run->m_cameras);
     const bool smart = run->m_plan.mode == UpgradePlan::kSmart;
-    const StatusText shown =
+    StatusText shown =
         smart ? SmartStatusText(status, n, run->m_engine.SysVer(), run->m_engine.LatestName(), kLanguageEnglish)
               : ManualStatusText(status, n, kLanguageEnglish);
+    if (!shown.goesOn) shown.text = WithHttpStatus(shown.text, status, run->m_engine.HttpErrorStatus());
     CCgiSock& sock = run->m_engine.CgiOper().Sock();
     if (run->m_progress) run->m_progress(status, n, shown.text, sock.m_nUploadSent, sock.m_nUploadTotal);
     if (shown.goesOn) return 0;

@@ -42,6 +42,7 @@ struct UpgradeOutcome {
     std::string versionAfter;   // the same, read again after a completed run
     std::string expected;       // smart: the version the firmware server named
     bool verified = false;      // completed, and the version changed as it should
+    int httpStatus = 0;         // a failed run's last HTTP error status (404 ...), else 0
     double seconds = 0;
 };
 

@@ -7,7 +7,7 @@
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
 #include "platform/TextUtil.h"
-#include "upgrade/FirmwareHost.h"
+#include "upgrade/CameraQuery.h"
 #include "upgrade/JsonHandle.h"
 
 namespace orvex {
@@ -87,6 +87,7 @@ void CUpgradeHandle::Prepare(int taskType, const CameraLogin& login, const Upgra
     m_Task = task;
     SetLogin(login);
     m_nStatus = -1;
+    m_nHttpErrorStatus = 0;
     m_CgiOper.Sock().ClearAbort();
 }
 
@@ -115,26 +116,6 @@ int CUpgradeHandle::Elapsed() {
     return n;
 }
 
-std::wstring CUpgradeHandle::SysVer() {
-    std::lock_guard<std::mutex> guard(m_resultLock);
-    return m_strSysVer;
-}
-
-std::wstring CUpgradeHandle::LatestName() {
-    std::lock_guard<std::mutex> guard(m_resultLock);
-    return m_strLatestName;
-}
-
-std::wstring CUpgradeHandle::DownloadServer() {
-    std::lock_guard<std::mutex> guard(m_resultLock);
-    return m_strDownloadServer;
-}
-
-std::wstring CUpgradeHandle::DownloadFile() {
-    std::lock_guard<std::mutex> guard(m_resultLock);
-    return m_strDownloadFile;
-}
-
 void CUpgradeHandle::StartPhase(int status) {
     m_Lock.Lock();
     m_nElapsed = 0;
@@ -149,22 +130,7 @@ void CUpgradeHandle::WaitWithStop(int ms) {
 
 std::string CUpgradeHandle::BuildUrl(const CameraLogin& login, int kind, const std::string& command,
                                      bool hasQuery) {
-    const std::wstring host = FieldText(login.szHost);
-    const std::wstring user = FieldText(login.szUser);
-    const std::wstring password = FieldText(login.szPassword);
-    std::string url;
-    if (kind == 8) {
-        url = "http://" + FirmwareHost() + ":" + std::to_string(kFirmwarePort) + "/" + command;
-        return url;
-    }
-    const std::string base = login.nPort == 80
-                                 ? "http://" + Oem(host) + "/"
-                                 : "http://" + Oem(host) + ":" + std::to_string(login.nPort) + "/";
-    const std::string u = Oem(user);
-    const std::string p = Oem(password);
-    url = base + command + (hasQuery ? "&" : "?") + "user=" + u + "&pwd=" + p + "&loginuse=" + u +
-          "&loginpas=" + p;
-    return url;
+    return CameraQuery::BuildUrl(login, kind, command, hasQuery);
 }
 
 CgiRequest& CUpgradeHandle::ResetSlot(int slot, int kind, int timeout) {
@@ -181,9 +147,13 @@ void CUpgradeHandle::RunCgiRequest(CgiRequest& request, const std::string& comma
     const std::string url = BuildUrl(login, request.params.nCmdKind, command, hasQuery);
     PutField(request.szUser, FieldText(login.szUser));
     PutField(request.szPassword, FieldText(login.szPassword));
-    const std::size_t urlLen = std::min(url.size(), sizeof(request.szUrl) - 1);
-    std::memcpy(request.szUrl, url.data(), urlLen);
-    request.szUrl[urlLen] = '\0';
+    if (url.size() >= sizeof(request.szUrl)) {
+        request.params.nResult = 2;  // cut short it would send another login: never sent
+        request.params.nState = 2;
+        return;
+    }
+    std::memcpy(request.szUrl, url.data(), url.size());
+    request.szUrl[url.size()] = '\0';
     ExecCgiRequest(request);
 }
 
@@ -222,6 +192,8 @@ void CUpgradeHandle::ExecCgiRequest(CgiRequest& request) {
     }
     p.nContentLen = contentLen;
     p.nResult = ok ? 0 : nResult;
+    const int http = m_CgiOper.Sock().m_nHttpStatus;
+    if (http > 299) m_nHttpErrorStatus = http;
     p.nState = 2;
 }
 
@@ -261,26 +233,7 @@ std::string CUpgradeHandle::BuildFirmwareQuery(char* buffer, int bufferSize) {
 
 std::string CUpgradeHandle::BuildSetDeviceId() {
     ResetSlot(kSlotDeviceId, 1, 5);
-    return "set_factory_param.cgi?deviceid=" + Oem(FieldText(Login().szDeviceId));
-}
-
-void CUpgradeHandle::ClearResults() {
-    std::lock_guard<std::mutex> guard(m_resultLock);
-    m_strSysVer.clear();
-    m_strAppVersion.clear();
-    m_strParamsMd5.clear();
-    m_strOemId.clear();
-    m_strLatestName.clear();
-    m_strDownloadServer.clear();
-    m_strDownloadFile.clear();
-}
-
-void CUpgradeHandle::StoreStatusValues() {
-    std::lock_guard<std::mutex> guard(m_resultLock);
-    std::wstring* targets[] = {&m_strSysVer, &m_strAppVersion, &m_strParamsMd5, &m_strOemId};
-    for (std::size_t i = 0; i < 4; ++i) {
-        *targets[i] = i < m_arrValues.size() ? platform::Trim(m_arrValues[i]) : L"";
-    }
+    return "set_factory_param.cgi?deviceid=" + CameraQuery::EscapeValue(Oem(FieldText(Login().szDeviceId)));
 }
 
 platform::DWORD CUpgradeHandle::ThreadUpgrade(CUpgradeHandle* handle) {
@@ -311,7 +264,7 @@ int CUpgradeHandle::ReadDeviceStatus() {
     CgiRequest& request = m_Requests[kSlotStatus];
     const std::string command = BuildStatusRequest();
     RunCgiRequest(request, command, false);
-    if (request.params.nResult == 0) StoreStatusValues();
+    if (request.params.nResult == 0) m_results.StoreStatus(m_arrValues);
     return request.params.nResult;
 }
 
@@ -324,10 +277,7 @@ BOOL CUpgradeHandle::QueryLatestFirmware() {
     if (request.params.nResult != 0) return FALSE;
     std::wstring name, server, file;
     if (!CJsonHandle().ParseFirmwareInfo(CodePage::AnsiToWide(reply), name, server, file)) return FALSE;
-    std::lock_guard<std::mutex> guard(m_resultLock);
-    m_strLatestName = name;
-    m_strDownloadServer = server;
-    m_strDownloadFile = file;
+    m_results.StoreFirmware(name, server, file);
     return TRUE;
 }
 
@@ -371,13 +321,7 @@ BOOL CUpgradeHandle::UpgradeWebUiFirmware() {
 
 int CUpgradeHandle::WaitDeviceRestart() {
     const DWORD start = Clock::TickCount();
-    {
-        std::lock_guard<std::mutex> guard(m_resultLock);
-        m_strSysVer.clear();
-        m_strAppVersion.clear();
-        m_strParamsMd5.clear();
-        m_strOemId.clear();
-    }
+    m_results.ClearStatus();
     if (m_bStop != 0) return -1;
     for (;;) {
         const DWORD attempt = Clock::TickCount();
@@ -395,7 +339,7 @@ int CUpgradeHandle::WaitDeviceRestart() {
 }
 
 void CUpgradeHandle::ProcessUpgrade() {
-    ClearResults();
+    m_results.ClearAll();
     StartPhase(kStatusStarting);
     WaitWithStop(1000);
     const int status = ReadDeviceStatus();

@@ -9,6 +9,7 @@
 #include "platform/Thread.h"
 #include "upgrade/BaseCS.h"
 #include "upgrade/UpgradeRecords.h"
+#include "upgrade/UpgradeResults.h"
 
 namespace orvex {
 
@@ -62,10 +63,12 @@ public:
     // Adds one second to the phase counter under m_Lock and returns the new value.
     int TickElapsed();
     int Elapsed();
-    std::wstring SysVer();
-    std::wstring LatestName();
-    std::wstring DownloadServer();
-    std::wstring DownloadFile();
+    std::wstring SysVer() const { return m_results.SysVer(); }
+    std::wstring LatestName() const { return m_results.LatestName(); }
+    std::wstring DownloadServer() const { return m_results.DownloadServer(); }
+    std::wstring DownloadFile() const { return m_results.DownloadFile(); }
+    // The HTTP status of the last request that met an error status (code 15), else 0.
+    int HttpErrorStatus() const { return m_nHttpErrorStatus; }
     CCgiOper& CgiOper() { return m_CgiOper; }
 
     // The URL of a request: the firmware server's base for kind 8, the camera's
@@ -103,8 +106,6 @@ private:
     CgiRequest& ResetSlot(int slot, int kind, int timeout);
     void RunCgiRequest(CgiRequest& request, const std::string& command, bool hasQuery);
     void ExecCgiRequest(CgiRequest& request);
-    void StoreStatusValues();
-    void ClearResults();
 
     CameraLogin m_Login;
     std::mutex m_loginLock;
@@ -114,9 +115,8 @@ private:
     std::unique_ptr<platform::Thread> m_hThread;
     std::atomic<int> m_bStop{0};
     std::vector<std::wstring> m_arrValues;
-    std::mutex m_resultLock;  // the result strings, read by the tick thread
-    std::wstring m_strSysVer, m_strAppVersion, m_strParamsMd5, m_strOemId;
-    std::wstring m_strLatestName, m_strDownloadServer, m_strDownloadFile;
+    UpgradeResults m_results;
+    std::atomic<int> m_nHttpErrorStatus{0};
     std::unique_ptr<CgiRequest[]> m_Requests;
 };
 

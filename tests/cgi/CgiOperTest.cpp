@@ -89,18 +89,64 @@ TEST(UpgradeFile, JudgesTheReplyAfterTheUpload) {
         EXPECT_EQ(oper.UpgradeFile(server->Url("/upgrade_htmls.cgi").c_str(), 2, wpath, L"", &nResult, nullptr), v.ok);
         EXPECT_EQ(nResult, v.nResult) << v.body;
     }
-    // A reply without Content-Length fails with 14 whatever it says; the same text
-    // through ExecCgiCmd is judged by its words.
+    // A reply without Content-Length, ended by the close, is judged by its words too.
     auto noLength = Answering("var result=\"ok\";" + std::string(40, ' '), false);
     CCgiOper oper;
     int nResult = 0;
-    EXPECT_FALSE(oper.UpgradeFile(noLength->Url("/u").c_str(), 2, wpath, L"", &nResult, nullptr));
-    EXPECT_EQ(nResult, 14);
+    EXPECT_TRUE(oper.UpgradeFile(noLength->Url("/u").c_str(), 2, wpath, L"", &nResult, nullptr));
+    EXPECT_EQ(nResult, 0);
     EXPECT_TRUE(oper.ExecCgiCmd(noLength->Url("/u").c_str(), 2, &nResult, nullptr));
     EXPECT_EQ(nResult, 0);
     // A file that cannot be opened.
     EXPECT_FALSE(oper.UpgradeFile(noLength->Url("/u").c_str(), 2, L"/nonexistent", L"", &nResult, nullptr));
     EXPECT_EQ(nResult, 26);
+    unlink(path.c_str());
+}
+
+// A server answering every request with this status and body.
+std::unique_ptr<RawServer> AnsweringStatus(int status, const std::string& body) {
+    return std::make_unique<RawServer>([=](int fd, RawServer&) {
+        RawServer::ReadRequest(fd);
+        RawServer::SendText(fd, "HTTP/1.1 " + std::to_string(status) + " Status\r\nContent-Length: " +
+                                    std::to_string(body.size()) + "\r\n\r\n" + body);
+    });
+}
+
+TEST(ErrorStatus, NeverASuccessButTheCamerasOwnVerdictIsTold) {
+    const std::string path = "/tmp/orvex-oper-status-" + std::to_string(getpid());
+    std::ofstream(path) << "firmware bytes";
+    const std::wstring wpath(path.begin(), path.end());
+    const std::string errorPage = "<html><head><title>400 Bad Request</title></head></html>";
+    struct Case {
+        int status;
+        std::string body;
+        int nResult;  // of every operation
+    };
+    const std::vector<Case> cases = {
+        {401, "var result=\"Auth Failed\";", 3},
+        {400, errorPage, kCodeHttpStatus},
+        {500, "var result=\"ok\"; var sys_ver=\"1.2\";", kCodeHttpStatus},
+        {404, "", kCodeHttpStatus},
+    };
+    for (const Case& c : cases) {
+        auto server = AnsweringStatus(c.status, c.body);
+        CCgiOper oper;
+        int exec = -5, upload = -5, values = -5;
+        std::vector<std::wstring> got;
+        EXPECT_FALSE(oper.ExecCgiCmd(server->Url("/x").c_str(), 2, &exec, nullptr));
+        EXPECT_FALSE(oper.UpgradeFile(server->Url("/u").c_str(), 2, wpath, L"", &upload, nullptr));
+        EXPECT_FALSE(oper.GetCgiValues(server->Url("/s").c_str(), 2, {L"sys_ver"}, got, &values, nullptr));
+        EXPECT_EQ(exec, c.nResult) << c.status;
+        EXPECT_EQ(upload, c.nResult) << c.status;
+        EXPECT_EQ(values, c.nResult) << c.status;
+        EXPECT_TRUE(got.empty()) << c.status;
+    }
+    // A camera's "failed" in an error reply is its own verdict, as with a 200.
+    auto failed = AnsweringStatus(500, "var result=\"failed\";");
+    CCgiOper oper;
+    int nResult = 0;
+    EXPECT_FALSE(oper.ExecCgiCmd(failed->Url("/x").c_str(), 2, &nResult, nullptr));
+    EXPECT_EQ(nResult, 1);
     unlink(path.c_str());
 }
 

@@ -39,8 +39,17 @@ TEST(UpgradeUrls, AsTheCameraAndTheServerGetThem) {
     EXPECT_EQ(CUpgradeHandle::BuildUrl(at80, 2, "get_status.cgi", false),
               "http://192.168.1.20/get_status.cgi?user=admin&pwd=P&loginuse=admin&loginpas=P");
     EXPECT_EQ(CUpgradeHandle::BuildUrl(at8080, 1, "set_factory_param.cgi?deviceid=X", true),
-              "http://192.168.1.20:8080/set_factory_param.cgi?deviceid=X&user=admin&pwd=a&b c"
-              "&loginuse=admin&loginpas=a&b c");
+              "http://192.168.1.20:8080/set_factory_param.cgi?deviceid=X&user=admin&pwd=a%26b%20c"
+              "&loginuse=admin&loginpas=a%26b%20c");
+    // Only what would change the request is escaped: an ordinary password goes as it is.
+    const CameraLogin plain = MakeLogin("10.0.0.2", 80, "op_1", "Pa$$w0rd!@*()-_.~,;:/[]{}|'\"<>");
+    EXPECT_EQ(CUpgradeHandle::BuildUrl(plain, 2, "get_status.cgi", false),
+              "http://10.0.0.2/get_status.cgi?user=op_1&pwd=Pa$$w0rd!@*()-_.~,;:/[]{}|'\"<>"
+              "&loginuse=op_1&loginpas=Pa$$w0rd!@*()-_.~,;:/[]{}|'\"<>");
+    const CameraLogin odd = MakeLogin("10.0.0.2", 80, "a b", "#%+=?\t\x7F\xC3\xA4&");
+    EXPECT_EQ(CUpgradeHandle::BuildUrl(odd, 2, "get_status.cgi", false),
+              "http://10.0.0.2/get_status.cgi?user=a%20b&pwd=%23%25%2B%3D%3F%09%7F%C3%A4%26"
+              "&loginuse=a%20b&loginpas=%23%25%2B%3D%3F%09%7F%C3%A4%26");
     EXPECT_EQ(CUpgradeHandle::BuildUrl(at8080, 8, "firmware/1.7.15.4/cn", false),
               "http://fw.example:808/firmware/1.7.15.4/cn");
     unsetenv("ORVEX_FIRMWARE_HOST");
@@ -91,14 +100,17 @@ int SetUid(CUpgradeHandle& engine, const CameraLogin& login) {
 
 TEST_F(EngineWithCamera, SetUidSendsOneQuestionMarkAndMapsTheResult) {
     CUpgradeHandle engine;
-    CameraLogin login = MakeLogin("127.0.0.81", 80, "admin", "a&b");
+    CameraLogin login = MakeLogin("127.0.0.81", 80, "admin", "a&b #%");
     std::strcpy(login.szDeviceId, "ORVX123456ABCDE,ABCDEF");
-    // "&" in the password goes out unencoded and splits the query: the camera sees "a".
-    EXPECT_EQ(SetUid(engine, login), 3);
+    // "& #%" in the password reach the camera intact, escaped in the query.
+    fleet.Web(0).SetCredentials("admin", "a&b #%");
+    EXPECT_EQ(SetUid(engine, login), 0);
     const std::string target = fleet.Web(0).Requests().back();
-    EXPECT_EQ(target, "/set_factory_param.cgi?deviceid=ORVX123456ABCDE,ABCDEF&user=admin&pwd=a&b"
-                      "&loginuse=admin&loginpas=a&b");
+    EXPECT_EQ(target, "/set_factory_param.cgi?deviceid=ORVX123456ABCDE,ABCDEF&user=admin&pwd=a%26b%20%23%25"
+                      "&loginuse=admin&loginpas=a%26b%20%23%25");
     EXPECT_EQ(std::count(target.begin(), target.end(), '?'), 1);
+    std::strcpy(login.szPassword, "a&b");
+    EXPECT_EQ(SetUid(engine, login), 3);
 
     fleet.Web(0).SetCredentials("admin", "simple");
     std::strcpy(login.szPassword, "simple");

@@ -41,6 +41,29 @@ bool ReadAtLeast(int fd, std::string& data, std::size_t want) {
     return true;
 }
 
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+}
+
+// A query value as CGI programs read it: %XX is the byte, '+' a space.
+std::string Unescape(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '+') {
+            out.push_back(' ');
+        } else if (text[i] == '%' && i + 2 < text.size() && HexDigit(text[i + 1]) >= 0 &&
+                   HexDigit(text[i + 2]) >= 0) {
+            out.push_back(static_cast<char>(HexDigit(text[i + 1]) * 16 + HexDigit(text[i + 2])));
+            i += 2;
+        } else {
+            out.push_back(text[i]);
+        }
+    }
+    return out;
+}
+
 }  // namespace
 
 std::map<std::string, std::string> HttpRequest::QueryValues() const {
@@ -51,7 +74,7 @@ std::map<std::string, std::string> HttpRequest::QueryValues() const {
         const std::string pair = query.substr(i, amp == std::string::npos ? std::string::npos : amp - i);
         const auto eq = pair.find('=');
         if (!pair.empty()) {
-            values[pair.substr(0, eq)] = eq == std::string::npos ? "" : pair.substr(eq + 1);
+            values[Unescape(pair.substr(0, eq))] = eq == std::string::npos ? "" : Unescape(pair.substr(eq + 1));
         }
         if (amp == std::string::npos) break;
         i = amp + 1;

@@ -23,6 +23,12 @@ void PrintResult(int nResult, int contentLen) {
     std::printf("nResult=%d\ncontentLen=%d\n", nResult, contentLen);
 }
 
+// The status of a reply that was not 2xx, so that a 404 or a 500 can be told apart.
+void PrintHttpStatus(const orvex::CCgiSock& sock) {
+    const int status = sock.m_nHttpStatus;
+    if (status > 299) std::printf("httpStatus=%d\n", status);
+}
+
 void PrintText(const std::string& text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
     if (!text.empty() && text.back() != '\n') std::fputc('\n', stdout);
@@ -59,6 +65,7 @@ int RunCgi(const Arguments& all) {
         if (!rest.empty()) return BadArguments("exec takes only a URL");
         const orvex::BOOL ok = oper.ExecCgiCmd(url.c_str(), seconds, &nResult, &contentLen);
         PrintResult(nResult, contentLen);
+        PrintHttpStatus(oper.Sock());
         PrintText(oper.Sock().m_strRecv);
         return ok ? 0 : 1;
     }
@@ -68,6 +75,7 @@ int RunCgi(const Arguments& all) {
         for (const std::string& key : rest) keys.push_back(platform::CodePage::AnsiToWide(key));
         const orvex::BOOL ok = oper.GetCgiValues(url.c_str(), seconds, keys, values, &nResult, &contentLen);
         PrintResult(nResult, contentLen);
+        PrintHttpStatus(oper.Sock());
         for (std::size_t i = 0; i < values.size(); ++i) {
             std::printf("%s=%s\n", rest[i].c_str(), OneLine(Narrow(values[i])).c_str());
         }
@@ -78,6 +86,7 @@ int RunCgi(const Arguments& all) {
         const orvex::BOOL ok = oper.UpgradeFile(url.c_str(), seconds, platform::CodePage::AnsiToWide(rest[0]),
                                                 L"", &nResult, &contentLen);
         PrintResult(nResult, contentLen);
+        PrintHttpStatus(oper.Sock());
         PrintText(oper.Sock().m_strRecv);
         return ok ? 0 : 1;
     }
@@ -88,6 +97,7 @@ int RunCgi(const Arguments& all) {
         const orvex::BOOL ok = oper.DownloadFile(static_cast<int>(kind), url.c_str(), seconds, 1, L"",
                                                  buffer, kFirmwareBufferSize - 1, &nResult, &contentLen);
         PrintResult(nResult, contentLen);
+        PrintHttpStatus(oper.Sock());
         PrintText(buffer);
         return ok ? 0 : 1;
     }
