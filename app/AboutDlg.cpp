@@ -5,8 +5,8 @@
 namespace orvex {
 
 bool CAboutDlg::OnInitDialog() {
-    SetWindowText(UiLanguage::Load(159));
-    SetItemText(1, UiLanguage::Load(156));
+    SetWindowText(UiLanguage::Load(IDS_ABOUT_TITLE));
+    SetItemText(IDOK, UiLanguage::Load(IDS_OK));
     return true;
 }
 

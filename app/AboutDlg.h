@@ -1,4 +1,5 @@
 #pragma once
+#include "resources/Resource.h"
 #include "ui/CDialog.h"
 
 namespace orvex {
@@ -7,7 +8,7 @@ namespace orvex {
 class CAboutDlg : public CDialog {
     Q_OBJECT
 public:
-    explicit CAboutDlg(QWidget* parent = nullptr) : CDialog(100, parent) {}
+    explicit CAboutDlg(QWidget* parent = nullptr) : CDialog(IDD_ABOUTBOX, parent) {}
 
 protected:
     bool OnInitDialog() override;

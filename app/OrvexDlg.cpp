@@ -10,8 +10,9 @@
 
 #include "app/AboutDlg.h"
 #include "app/AppIcon.h"
+#include "app/CameraListView.h"
+#include "app/ListExport.h"
 #include "discovery/AddressSplit.h"
-#include "discovery/CameraExport.h"
 #include "discovery/DiscoveryCodec.h"
 #include "discovery/DiscoveryControl.h"
 #include "discovery/DiscoveryMessages.h"
@@ -22,6 +23,7 @@
 #include "pages/DlgSmartUpgd.h"
 #include "platform/CodePage.h"
 #include "platform/TextUtil.h"
+#include "resources/Resource.h"
 #include "resources/StringTable.h"
 #include "ui/QtTranslation.h"
 #include "ui/TabControl.h"
@@ -32,90 +34,8 @@ namespace orvex {
 
 using platform::CodePage;
 
-// The camera list control, the count label and the pages, as the camera table drives them.
-// Rows appended while the window handles a run of messages are added to the control in one
-// step when the run is over (or before anything else touches the list), a sweep's
-// removals of neighbouring rows are made in one step too, and the count label takes the
-// last count, so thousands of replies or departures do not lay the window out thousands
-// of times.
-class COrvexDlg::ListView : public CameraTableView {
-public:
-    explicit ListView(COrvexDlg* dialog) : m_dialog(dialog) {}
-    void InsertRow(std::size_t index, const CameraRow& row) override {
-        FlushRemovals();
-        QTableWidget* list = m_dialog->ItemAs<QTableWidget>(1017);
-        if (index == static_cast<std::size_t>(list->rowCount()) + m_pending.size()) {
-            m_pending.push_back(row);
-            return;
-        }
-        FlushAppends();
-        list->insertRow(static_cast<int>(index));
-        Fill(list, static_cast<int>(index), row);
-    }
-    void DeleteRow(std::size_t index) override {
-        FlushAppends();
-        // A sweep removes row i again and again while the rows after it move up; emptying
-        // the list removes the last row each time.
-        const int row = static_cast<int>(index);
-        if (m_removeCount > 0 && (row == m_removeFirst || row == m_removeFirst - 1)) {
-            m_removeFirst = row;
-            ++m_removeCount;
-            return;
-        }
-        FlushRemovals();
-        m_removeFirst = row;
-        m_removeCount = 1;
-    }
-    // The count label shows the last count when the run of messages is over.
-    void ShowCameraCount(std::size_t count) override {
-        m_count = count;
-        m_countPending = true;
-    }
-    void ShowCamera(const DeviceRecord* record) override { m_dialog->ShowCamera(record); }
-
-    // Makes the list control and the count label show every change so far.
-    void Flush() {
-        FlushRemovals();
-        FlushAppends();
-        if (m_countPending) {
-            m_countPending = false;
-            m_dialog->ShowCameraCount(m_count);
-        }
-    }
-
-private:
-    void FlushRemovals() {
-        if (m_removeCount == 0) return;
-        m_dialog->ItemAs<QTableWidget>(1017)->model()->removeRows(m_removeFirst, m_removeCount);
-        m_removeCount = 0;
-    }
-    void FlushAppends() {
-        if (m_pending.empty()) return;
-        QTableWidget* list = m_dialog->ItemAs<QTableWidget>(1017);
-        const int first = list->rowCount();
-        list->setRowCount(first + static_cast<int>(m_pending.size()));
-        for (std::size_t i = 0; i < m_pending.size(); ++i) Fill(list, first + static_cast<int>(i), m_pending[i]);
-        m_pending.clear();
-    }
-    static void Fill(QTableWidget* list, int r, const CameraRow& row) {
-        const std::wstring cells[] = {row.mode, row.name, row.ip, row.port};
-        for (int c = 0; c < 4; ++c) {
-            auto* item = new QTableWidgetItem(ToQString(cells[c]));
-            item->setData(Qt::UserRole, r);
-            list->setItem(r, c, item);
-        }
-    }
-
-    COrvexDlg* m_dialog;
-    std::vector<CameraRow> m_pending;  // rows appended, not yet in the control
-    int m_removeFirst = 0;             // rows removed, not yet from the control
-    int m_removeCount = 0;
-    std::size_t m_count = 0;  // the count the label is to show
-    bool m_countPending = false;
-};
-
 COrvexDlg::COrvexDlg(QWidget* parent)
-    : CDialog(102, parent), m_view(std::make_unique<ListView>(this)), m_table(m_view.get()) {
+    : CDialog(IDD_ORVEX_DIALOG, parent), m_view(std::make_unique<CameraListView>(this)), m_table(m_view.get()) {
     setWindowIcon(AppIcon());
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -130,21 +50,21 @@ COrvexDlg::~COrvexDlg() {
 }
 
 bool COrvexDlg::OnInitDialog() {
-    m_aboutText = UiLanguage::Load(101);  // the About item keeps the language of the start
+    m_aboutText = UiLanguage::Load(IDS_ABOUTBOX);  // the About item keeps the language of the start
     FillAdapterPanel();
 
-    auto* language = ItemAs<QComboBox>(1000);
+    auto* language = ItemAs<QComboBox>(IDC_LANGUAGE);
     language->addItem("English", 0);
     language->addItem(QString::fromUtf8("简体中文"), 1);
     language->setCurrentIndex(UiLanguage::Current() == kLanguageChinese ? 1 : 0);
 
-    auto* list = ItemAs<QTableWidget>(1017);
+    auto* list = ItemAs<QTableWidget>(IDC_CAMERA_LIST);
     list->setColumnCount(4);
     const int c = (list->width() - 6) / 4;
     const int widths[] = {c - 30, c + 20, c + 30, c - 20};
     for (int i = 0; i < 4; ++i) list->setColumnWidth(i, widths[i]);
     list->setFocus();
-    auto* tabs = ItemAs<TabControl>(1022);
+    auto* tabs = ItemAs<TabControl>(IDC_PAGES);
     for (int i = 0; i < 3; ++i) tabs->Bar()->addTab(QString());
     tabs->Bar()->setCurrentIndex(0);
 
@@ -160,8 +80,8 @@ bool COrvexDlg::OnInitDialog() {
     PlacePages();
     m_basic->show();
 
-    if (ItemAs<QComboBox>(1008)->currentIndex() < 0) {
-        InformationBox(118);
+    if (ItemAs<QComboBox>(IDC_ADAPTER_LIST)->currentIndex() < 0) {
+        InformationBox(IDS_NO_ADAPTER);
     } else {
         StartDiscovery(m_adapters[0].strIp);
     }
@@ -172,7 +92,7 @@ bool COrvexDlg::OnInitDialog() {
 void COrvexDlg::FillAdapterPanel() {
     m_adapters.clear();
     CNetCardInfo().GetNetCardList(m_adapters);
-    auto* combo = ItemAs<QComboBox>(1008);
+    auto* combo = ItemAs<QComboBox>(IDC_ADAPTER_LIST);
     combo->clear();
     for (std::size_t i = 0; i < m_adapters.size(); ++i) {
         combo->addItem(ToQString(m_adapters[i].strDescription), static_cast<int>(i));
@@ -184,18 +104,18 @@ void COrvexDlg::FillAdapterPanel() {
 }
 
 void COrvexDlg::FillAddressEdits(const NetCardItem& item) {
-    SetItemText(1003, item.strIp);
-    SetItemText(1004, item.strSubMask);
-    SetItemText(1005, item.strGateway);
-    SetItemText(1006, item.strPrimaryDns);
-    SetItemText(1007, item.strSecondaryDns);
+    SetItemText(IDC_ADAPTER_IP, item.strIp);
+    SetItemText(IDC_ADAPTER_MASK, item.strSubMask);
+    SetItemText(IDC_ADAPTER_GATEWAY, item.strGateway);
+    SetItemText(IDC_ADAPTER_DNS1, item.strPrimaryDns);
+    SetItemText(IDC_ADAPTER_DNS2, item.strSecondaryDns);
 }
 
 std::vector<CDialog::TabStop> COrvexDlg::TabStops() const {
     std::vector<TabStop> stops;
     for (const TabStop& stop : CDialog::TabStops()) {
         stops.push_back(stop);
-        if (stop.control != Item(1022)) continue;
+        if (stop.control != Item(IDC_PAGES)) continue;
         for (const CDialog* page : {static_cast<const CDialog*>(m_basic.get()), static_cast<const CDialog*>(m_other.get()),
                                     static_cast<const CDialog*>(m_smart.get())}) {
             if (!page) continue;
@@ -206,7 +126,7 @@ std::vector<CDialog::TabStop> COrvexDlg::TabStops() const {
 }
 
 void COrvexDlg::PlacePages() {
-    auto* tabs = ItemAs<TabControl>(1022);
+    auto* tabs = ItemAs<TabControl>(IDC_PAGES);
     const QRect page = tabs->ClientRect().adjusted(1, 22, -1, -1);
     for (CDialog* p : {static_cast<CDialog*>(m_basic.get()), static_cast<CDialog*>(m_other.get()),
                        static_cast<CDialog*>(m_smart.get())}) {
@@ -227,8 +147,8 @@ bool COrvexDlg::StartDiscovery(const std::wstring& ip) {
 void COrvexDlg::StopDiscovery() { DiscoveryControl::Stop(m_prober, m_scheduler); }
 
 void COrvexDlg::ShowCameraCount(std::size_t count) {
-    SetItemText(1019, UiLanguage::Load(115) + std::to_wstring(count));
-    EnableItem(1018, count > 0);
+    SetItemText(IDC_CAMERA_COUNT, UiLanguage::Load(IDS_COUNT) + std::to_wstring(count));
+    EnableItem(IDC_EXPORT, count > 0);
 }
 
 void COrvexDlg::OnMessagesDrained() { m_view->Flush(); }
@@ -237,24 +157,24 @@ void COrvexDlg::ShowCamera(const DeviceRecord* record) {
     if (m_basic) m_basic->ShowDeviceInfo(record);
     if (m_other) m_other->ShowDeviceInfo(record);
     if (m_smart) m_smart->ShowDeviceInfo(record);
-    EnableItem(1021, record != nullptr);
-    EnableItem(1, record != nullptr);
+    EnableItem(IDC_ONE_KEY_SET, record != nullptr);
+    EnableItem(IDOK, record != nullptr);
 }
 
 void COrvexDlg::ApplyLanguage() {
-    SetWindowText(UiLanguage::Load(158) + L" V1.0.0.7");
-    const std::pair<int, int> texts[] = {{1002, 102}, {1009, 103}, {1010, 104}, {1011, 105},
-                                         {1012, 106}, {1013, 107}, {1014, 108}, {1015, 109},
-                                         {1016, 110}, {1018, 116}, {1020, 126}, {1021, 127},
-                                         {1, 128},    {2, 129}};
+    SetWindowText(UiLanguage::Load(IDS_APP_TITLE) + L" V1.0.0.7");
+    const std::pair<int, int> texts[] = {{IDC_COMPUTER_GROUP, IDS_CURRENT_COMPUTER}, {IDC_ADAPTER_LABEL, IDS_NETWORK_ADAPTER}, {IDC_ADAPTER_IP_LABEL, IDS_ADAPTER_IP}, {IDC_ADAPTER_MASK_LABEL, IDS_ADAPTER_MASK},
+                                         {IDC_ADAPTER_GATEWAY_LABEL, IDS_ADAPTER_GATEWAY}, {IDC_ADAPTER_DNS1_LABEL, IDS_ADAPTER_DNS1}, {IDC_ADAPTER_DNS2_LABEL, IDS_ADAPTER_DNS2}, {IDC_CAMERA_GROUP, IDS_CAMERAS},
+                                         {IDC_CAMERA_INFO_GROUP, IDS_CAMERA_INFORMATION}, {IDC_EXPORT, IDS_EXPORT}, {IDC_FIND, IDS_FIND}, {IDC_ONE_KEY_SET, IDS_ONE_KEY_SET},
+                                         {IDOK, IDS_APPLY},    {IDCANCEL, IDS_CLOSE}};
     for (const auto& [id, text] : texts) SetItemText(id, UiLanguage::Load(text));
     m_view->Flush();
-    const int rows = ItemAs<QTableWidget>(1017)->rowCount();
+    const int rows = ItemAs<QTableWidget>(IDC_CAMERA_LIST)->rowCount();
     ShowCameraCount(static_cast<std::size_t>(rows));
-    ItemAs<QTableWidget>(1017)->setHorizontalHeaderLabels(
-        {UiLanguage::LoadQ(111), UiLanguage::LoadQ(112), UiLanguage::LoadQ(113), UiLanguage::LoadQ(114)});
-    QTabBar* bar = ItemAs<TabControl>(1022)->Bar();
-    const int tabTexts[] = {130, 131, 160};
+    ItemAs<QTableWidget>(IDC_CAMERA_LIST)->setHorizontalHeaderLabels(
+        {UiLanguage::LoadQ(IDS_COLUMN_MODE), UiLanguage::LoadQ(IDS_COLUMN_NAME), UiLanguage::LoadQ(IDS_COLUMN_IP), UiLanguage::LoadQ(IDS_COLUMN_PORT)});
+    QTabBar* bar = ItemAs<TabControl>(IDC_PAGES)->Bar();
+    const int tabTexts[] = {IDS_TAB_GENERAL, IDS_TAB_OTHERS, IDS_TAB_SMART_UPGRADE};
     for (int i = 0; i < 3 && i < bar->count(); ++i) bar->setTabText(i, UiLanguage::LoadQ(tabTexts[i]));
     if (m_basic) m_basic->LoadTexts();
     if (m_other) m_other->LoadTexts();
@@ -266,48 +186,43 @@ bool COrvexDlg::FindCameraByMac(const std::string& mac, std::string* ip, int* po
 }
 
 platform::LRESULT COrvexDlg::OnMessage(const platform::Message& msg) {
-    const DiscoveryOutcome outcome = DiscoveryControl::Handle(msg, m_table);
-    if (outcome.kind == DiscoveryOutcome::kSendFailed) {
-        InformationBox(122);
-    } else if (outcome.kind == DiscoveryOutcome::kSetReply) {
-        InformationBox(outcome.code == kSetSuccess ? 123 : outcome.code == kSetBadLogin ? 124 : 125);
-    }
+    m_boxes.Show(DiscoveryControl::Handle(msg, m_table));
     return 0;
 }
 
 void COrvexDlg::OnCommand(int id) {
     switch (id) {
-        case 1: OnApply(); break;
-        case 2: EndDialog(2); break;
-        case 1018: OnExport(); break;
-        case 1020: OnFind(); break;
-        case 1021: OnOneKeySet(); break;
+        case IDOK: OnApply(); break;
+        case IDCANCEL: EndDialog(IDCANCEL); break;
+        case IDC_EXPORT: OnExport(); break;
+        case IDC_FIND: OnFind(); break;
+        case IDC_ONE_KEY_SET: OnOneKeySet(); break;
         default: break;
     }
 }
 
 void COrvexDlg::OnSelChange(int id) {
-    if (id == 1000) OnLanguageChange();
-    if (id == 1008) OnAdapterChange();
-    if (id == 1022) OnTabChange();
+    if (id == IDC_LANGUAGE) OnLanguageChange();
+    if (id == IDC_ADAPTER_LIST) OnAdapterChange();
+    if (id == IDC_PAGES) OnTabChange();
 }
 
 void COrvexDlg::OnNotify(int id, Notify code) {
-    if (id != 1017) return;
+    if (id != IDC_CAMERA_LIST) return;
     if (code == kNotifyClick) OnListClick();
     if (code == kNotifyDoubleClick) OnListDoubleClick();
 }
 
 void COrvexDlg::OnLanguageChange() {
-    const int index = ItemAs<QComboBox>(1000)->currentData().toInt();
+    const int index = ItemAs<QComboBox>(IDC_LANGUAGE)->currentData().toInt();
     UiLanguage::Set(index == 1 ? kLanguageChinese : kLanguageEnglish);
     InstallQtTranslation(UiLanguage::Current());
     ApplyLanguage();
-    Item(1022)->update();
+    Item(IDC_PAGES)->update();
 }
 
 void COrvexDlg::OnTabChange() {
-    const int index = ItemAs<TabControl>(1022)->Bar()->currentIndex();
+    const int index = ItemAs<TabControl>(IDC_PAGES)->Bar()->currentIndex();
     if (index < 0 || index > 2 || !m_basic || !m_other || !m_smart) return;
     m_basic->setVisible(index == 0);
     m_other->setVisible(index == 1);
@@ -315,7 +230,7 @@ void COrvexDlg::OnTabChange() {
 }
 
 const NetCardItem* COrvexDlg::SelectedAdapter() const {
-    const QVariant data = ItemAs<QComboBox>(1008)->currentData();
+    const QVariant data = ItemAs<QComboBox>(IDC_ADAPTER_LIST)->currentData();
     if (!data.isValid()) return nullptr;
     const int index = data.toInt();
     if (index < 0 || static_cast<std::size_t>(index) >= m_adapters.size()) return nullptr;
@@ -338,7 +253,7 @@ void COrvexDlg::OnFind() { m_scheduler.PostSearchNow(); }
 
 int COrvexDlg::FirstSelectedRow() const {
     m_view->Flush();
-    const auto rows = ItemAs<QTableWidget>(1017)->selectionModel()->selectedRows();
+    const auto rows = ItemAs<QTableWidget>(IDC_CAMERA_LIST)->selectionModel()->selectedRows();
     int first = -1;
     for (const QModelIndex& index : rows) {
         if (first < 0 || index.row() < first) first = index.row();
@@ -351,7 +266,7 @@ void COrvexDlg::OnListClick() { m_table.Select(FirstSelectedRow()); }
 void COrvexDlg::OnListDoubleClick() {
     const int row = FirstSelectedRow();
     if (row < 0) return;
-    auto* list = ItemAs<QTableWidget>(1017);
+    auto* list = ItemAs<QTableWidget>(IDC_CAMERA_LIST);
     const std::wstring ip = platform::Trim(FromQString(list->item(row, 2)->text()));
     const std::wstring port = platform::Trim(FromQString(list->item(row, 3)->text()));
     const std::wstring address =
@@ -371,7 +286,7 @@ void COrvexDlg::OnApply() {
     std::optional<DeviceRecord> copy = m_table.Entry(selected);
     if (!copy) return;
     CDlgLogin login;
-    if (login.DoModal() != 1 || !StillShown(*copy)) return;
+    if (login.DoModal() != IDOK || !StillShown(*copy)) return;
     if (m_basic) m_basic->SaveToRecord(*copy);
     auto block = std::make_unique<DeviceRecord>(*copy);
     CodePage::WriteField(block->szUser, sizeof(block->szUser), login.m_strAccount);
@@ -385,10 +300,10 @@ void COrvexDlg::OnOneKeySet() {
     std::optional<DeviceRecord> copy = m_table.Entry(selected);
     if (!copy) return;
     if (copy->byNetMode == 1) {
-        WarningBox(151);
+        WarningBox(IDS_NOT_FIXED_IP);
         return;
     }
-    if (ConfirmBox(152) != kIdOk) return;
+    if (ConfirmBox(IDS_CONFIRM_ONE_KEY_SET) != kIdOk) return;
     const NetCardItem* adapter = SelectedAdapter();
     if (!adapter) return;
     const std::wstring ip =
@@ -398,7 +313,7 @@ void COrvexDlg::OnOneKeySet() {
                                  adapter->strSecondaryDns);
     }
     CDlgLogin login;
-    if (login.DoModal() != 1 || !StillShown(*copy)) return;
+    if (login.DoModal() != IDOK || !StillShown(*copy)) return;
     auto block = std::make_unique<DeviceRecord>(*copy);
     CodePage::WriteField(block->szUser, sizeof(block->szUser), login.m_strAccount);
     CodePage::WriteField(block->szPassword, sizeof(block->szPassword), login.m_strPassword);
@@ -410,18 +325,7 @@ void COrvexDlg::OnOneKeySet() {
     m_scheduler.PostSetRequest(std::move(block));
 }
 
-void COrvexDlg::OnExport() {
-    const std::wstring path = UiServices::Current()->SaveFileName(L"ipcam.txt", L"*.txt");
-    if (path.empty()) return;
-    std::FILE* file = std::fopen(CodePage::WideToOem(path).c_str(), "w+b");
-    if (!file) return;
-    if (const auto entries = m_table.SnapshotIfIdle()) {
-        const std::string lines = FormatExportLines(*entries);
-        std::fwrite(lines.data(), 1, lines.size(), file);
-    }
-    std::fflush(file);
-    std::fclose(file);
-}
+void COrvexDlg::OnExport() { ListExport::Run(m_table); }
 
 void COrvexDlg::ShowAbout() {
     CAboutDlg about(this);

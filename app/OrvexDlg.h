@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "app/DiscoveryBoxes.h"
 #include "discovery/CameraLookup.h"
 #include "discovery/CameraTable.h"
 #include "discovery/Lanprobe.h"
@@ -12,6 +13,7 @@
 
 namespace orvex {
 
+class CameraListView;
 class CDlgBasicInfo;
 class CDlgOtherInfo;
 class CDlgSmartUpgd;
@@ -66,7 +68,6 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
-    class ListView;
     void FillAdapterPanel();
     void FillAddressEdits(const NetCardItem& item);
     void PlacePages();
@@ -76,7 +77,7 @@ private:
     bool StillShown(const DeviceRecord& camera);
 
     std::vector<NetCardItem> m_adapters;
-    std::unique_ptr<ListView> m_view;
+    std::unique_ptr<CameraListView> m_view;
     CameraTable m_table;
     CLanprobe m_prober;
     CUpdateThread m_scheduler;
@@ -84,6 +85,7 @@ private:
     std::unique_ptr<CDlgOtherInfo> m_other;
     std::unique_ptr<CDlgSmartUpgd> m_smart;
     std::wstring m_aboutText;
+    DiscoveryBoxes m_boxes;
 };
 
 }  // namespace orvex

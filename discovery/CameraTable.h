@@ -54,9 +54,12 @@ public:
     // An entry by index; nullopt when out of range.
     std::optional<DeviceRecord> Entry(int index);
 
-private:
+    // The busy flag: set while a handler works on the table (or a lookup by MAC runs);
+    // false when it was set already. Exposed for the window's own handlers and tests.
     bool TryBeginBusy() { return m_busy.exchange(1) == 0; }
     void EndBusy() { m_busy = 0; }
+
+private:
     void ShowCountLocked();
     void ClearSelectionLocked();
     // The fields a row was made from, as the camera sent them: a sweep compares these

@@ -5,6 +5,7 @@
 #include "discovery/CameraTable.h"
 #include "platform/Message.h"
 #include "platform/WindowRegistry.h"
+#include "resources/Resource.h"
 
 namespace orvex {
 
@@ -25,8 +26,8 @@ class DiscoveryControl {
 public:
     // Results of Start: 0, or the id of the string the window shows.
     static constexpr int kStarted = 0;
-    static constexpr int kListenerFailed = 119;
-    static constexpr int kSchedulerFailed = 120;
+    static constexpr int kListenerFailed = IDS_SEARCH_INIT_FAILED;
+    static constexpr int kSchedulerFailed = IDS_THREAD_INIT_FAILED;
 
     // Listener first, then the scheduler, whose first search binds the socket.
     static int Start(CLanprobe& prober, CUpdateThread& scheduler, const std::wstring& ip,

@@ -4,9 +4,10 @@
 #include <QLineEdit>
 #include <QValidator>
 
-#include "pages/LimitEdit.h"
+#include "ui/LimitEdit.h"
 #include "platform/CodePage.h"
 #include "platform/TextUtil.h"
+#include "resources/Resource.h"
 #include "ui/IpAddressCtrl.h"
 #include "ui/UiLanguage.h"
 #include "ui/UiServices.h"
@@ -14,9 +15,9 @@
 namespace orvex {
 namespace {
 
-constexpr int kAddressIds[] = {1031, 1032, 1033, 1034, 1035};
-constexpr int kAllIds[] = {1037, 1025, 1038, 1029, 1028, 1039, 1030, 1040, 1031, 1041, 1032,
-                           1042, 1033, 1043, 1034, 1044, 1035, 1046, 1027, 1045, 1026, 1036};
+constexpr int kAddressIds[] = {IDC_BASIC_IP, IDC_BASIC_MASK, IDC_BASIC_GATEWAY, IDC_BASIC_DNS1, IDC_BASIC_DNS2};
+constexpr int kAllIds[] = {IDC_BASIC_NAME_LABEL, IDC_BASIC_NAME, IDC_BASIC_PORT_LABEL, IDC_BASIC_PORT, IDC_BASIC_PORT_SPIN, IDC_BASIC_NETWORK_LABEL, IDC_BASIC_NETWORK, IDC_BASIC_IP_LABEL, IDC_BASIC_IP, IDC_BASIC_MASK_LABEL, IDC_BASIC_MASK,
+                           IDC_BASIC_GATEWAY_LABEL, IDC_BASIC_GATEWAY, IDC_BASIC_DNS1_LABEL, IDC_BASIC_DNS1, IDC_BASIC_DNS2_LABEL, IDC_BASIC_DNS2, IDC_BASIC_UID_LABEL, IDC_BASIC_UID, IDC_BASIC_INNER_ACCESS_LABEL, IDC_BASIC_INNER_ACCESS, IDC_BASIC_OPEN};
 constexpr int kMaxPort = 65535;  // what a 16-bit port field holds: what is shown is what is sent
 
 // Refuses typed text that reads as a number above kMaxPort, as the filter refuses
@@ -35,32 +36,32 @@ public:
 }  // namespace
 
 bool CDlgBasicInfo::OnInitDialog() {
-    if (auto* port = ItemAs<CLimitEdit>(1029)) {
+    if (auto* port = ItemAs<CLimitEdit>(IDC_BASIC_PORT)) {
         port->m_nMinChar = '0';
         port->m_nMaxChar = '9';
         port->setMaxLength(5);
         port->setValidator(new PortValidator(port));
     }
     for (int id : kAddressIds) ItemAs<IpAddressCtrl>(id)->SetAddress(0);
-    m_addressFont = Item(1025)->font();
+    m_addressFont = Item(IDC_BASIC_NAME)->font();
     m_addressFont.setPixelSize(18);
     m_addressFont.setWeight(QFont::DemiBold);
     for (int id : kAddressIds) ItemAs<IpAddressCtrl>(id)->SetFieldFont(m_addressFont);
-    Item(1027)->setFont(m_addressFont);
+    Item(IDC_BASIC_UID)->setFont(m_addressFont);
     LoadTexts();
     return true;
 }
 
 void CDlgBasicInfo::LoadTexts() {
-    const std::pair<int, int> labels[] = {{1037, 132}, {1038, 133}, {1039, 134}, {1040, 135},
-                                          {1041, 136}, {1042, 137}, {1043, 138}, {1044, 139},
-                                          {1045, 140}, {1036, 141}, {1046, 147}};
+    const std::pair<int, int> labels[] = {{IDC_BASIC_NAME_LABEL, IDS_NAME}, {IDC_BASIC_PORT_LABEL, IDS_HTTP_PORT}, {IDC_BASIC_NETWORK_LABEL, IDS_NETWORK}, {IDC_BASIC_IP_LABEL, IDS_IP},
+                                          {IDC_BASIC_MASK_LABEL, IDS_SUB_MASK}, {IDC_BASIC_GATEWAY_LABEL, IDS_GATEWAY}, {IDC_BASIC_DNS1_LABEL, IDS_PRIMARY_DNS}, {IDC_BASIC_DNS2_LABEL, IDS_SECONDARY_DNS},
+                                          {IDC_BASIC_INNER_ACCESS_LABEL, IDS_INNER_ACCESS}, {IDC_BASIC_OPEN, IDS_OPEN_PAGE}, {IDC_BASIC_UID_LABEL, IDS_UID}};
     for (const auto& [id, text] : labels) SetItemText(id, UiLanguage::Load(text));
-    auto* mode = ItemAs<QComboBox>(1030);
+    auto* mode = ItemAs<QComboBox>(IDC_BASIC_NETWORK);
     const int selected = mode->currentIndex();
     mode->clear();
-    mode->addItem(UiLanguage::LoadQ(149), 0);
-    mode->addItem(UiLanguage::LoadQ(150), 1);
+    mode->addItem(UiLanguage::LoadQ(IDS_FIXED_IP), 0);
+    mode->addItem(UiLanguage::LoadQ(IDS_DYNAMIC_IP), 1);
     mode->setCurrentIndex(selected);
 }
 
@@ -71,31 +72,31 @@ void CDlgBasicInfo::ApplyNetworkMode(int index) {
 
 void CDlgBasicInfo::ShowDeviceInfo(const DeviceRecord* record) {
     for (int id : kAllIds) EnableItem(id, record != nullptr);
-    auto* mode = ItemAs<QComboBox>(1030);
+    auto* mode = ItemAs<QComboBox>(IDC_BASIC_NETWORK);
     if (!record) {
-        SetItemText(1025, L"");
-        SetItemText(1029, L"0");
+        SetItemText(IDC_BASIC_NAME, L"");
+        SetItemText(IDC_BASIC_PORT, L"0");
         mode->setCurrentIndex(-1);
         for (int id : kAddressIds) {
             EnableItem(id, false);
             ItemAs<IpAddressCtrl>(id)->SetAddress(0);
         }
-        SetItemText(1027, L"");
-        SetItemText(1026, L"");
+        SetItemText(IDC_BASIC_UID, L"");
+        SetItemText(IDC_BASIC_INNER_ACCESS, L"");
         return;
     }
     using platform::CodePage;
-    SetItemText(1025, CodePage::Utf8FieldToWide(record->szName, sizeof(record->szName)));
-    SetItemText(1029, std::to_wstring(record->wPort));
+    SetItemText(IDC_BASIC_NAME, CodePage::Utf8FieldToWide(record->szName, sizeof(record->szName)));
+    SetItemText(IDC_BASIC_PORT, std::to_wstring(record->wPort));
     mode->setCurrentIndex(record->byNetMode <= 1 ? record->byNetMode : -1);
     ApplyNetworkMode(record->byNetMode);
-    SetItemText(1031, CodePage::FieldToWide(record->szIp, sizeof(record->szIp)));
-    SetItemText(1032, CodePage::FieldToWide(record->szSubMask, sizeof(record->szSubMask)));
-    SetItemText(1033, CodePage::FieldToWide(record->szGateway, sizeof(record->szGateway)));
-    SetItemText(1034, CodePage::FieldToWide(record->szPrimaryDns, sizeof(record->szPrimaryDns)));
-    SetItemText(1035, CodePage::FieldToWide(record->szSecondaryDns, sizeof(record->szSecondaryDns)));
-    SetItemText(1027, CodePage::FieldToWide(record->szDeviceId, sizeof(record->szDeviceId)));
-    SetItemText(1026, WebAddress(*record));
+    SetItemText(IDC_BASIC_IP, CodePage::FieldToWide(record->szIp, sizeof(record->szIp)));
+    SetItemText(IDC_BASIC_MASK, CodePage::FieldToWide(record->szSubMask, sizeof(record->szSubMask)));
+    SetItemText(IDC_BASIC_GATEWAY, CodePage::FieldToWide(record->szGateway, sizeof(record->szGateway)));
+    SetItemText(IDC_BASIC_DNS1, CodePage::FieldToWide(record->szPrimaryDns, sizeof(record->szPrimaryDns)));
+    SetItemText(IDC_BASIC_DNS2, CodePage::FieldToWide(record->szSecondaryDns, sizeof(record->szSecondaryDns)));
+    SetItemText(IDC_BASIC_UID, CodePage::FieldToWide(record->szDeviceId, sizeof(record->szDeviceId)));
+    SetItemText(IDC_BASIC_INNER_ACCESS, WebAddress(*record));
 }
 
 std::wstring CDlgBasicInfo::WebAddress(const DeviceRecord& record) {
@@ -108,18 +109,18 @@ std::wstring CDlgBasicInfo::WebAddress(const DeviceRecord& record) {
 void CDlgBasicInfo::SetNetAddresses(const std::wstring& ip, const std::wstring& mask,
                                     const std::wstring& gateway, const std::wstring& primaryDns,
                                     const std::wstring& secondaryDns) {
-    SetItemText(1031, ip);
-    SetItemText(1032, mask);
-    SetItemText(1033, gateway);
-    SetItemText(1034, primaryDns);
-    SetItemText(1035, secondaryDns);
+    SetItemText(IDC_BASIC_IP, ip);
+    SetItemText(IDC_BASIC_MASK, mask);
+    SetItemText(IDC_BASIC_GATEWAY, gateway);
+    SetItemText(IDC_BASIC_DNS1, primaryDns);
+    SetItemText(IDC_BASIC_DNS2, secondaryDns);
 }
 
 void CDlgBasicInfo::SaveToRecord(DeviceRecord& record) const {
     using platform::CodePage;
     // The name control is read-only: the camera's own bytes go back, without the white
     // space at their ends, so a name in any character set reaches the camera unchanged.
-    const std::wstring shown = platform::Trim(ItemText(1025));
+    const std::wstring shown = platform::Trim(ItemText(IDC_BASIC_NAME));
     const std::wstring own = platform::Trim(CodePage::Utf8FieldToWide(record.szName, sizeof(record.szName)));
     if (shown == own) {
         platform::PutFieldString(record.szName, platform::Trim(platform::FieldString(record.szName)));
@@ -128,9 +129,9 @@ void CDlgBasicInfo::SaveToRecord(DeviceRecord& record) const {
     }
     // A port above 65535 fits no 16-bit field: the camera keeps its port rather than
     // getting a wrapped, different one.
-    const int port = platform::LeadingInt(platform::Trim(ItemText(1029)));
+    const int port = platform::LeadingInt(platform::Trim(ItemText(IDC_BASIC_PORT)));
     if (port >= 0 && port <= 65535) record.wPort = static_cast<std::uint16_t>(port);
-    const QVariant mode = ItemAs<QComboBox>(1030)->currentData();
+    const QVariant mode = ItemAs<QComboBox>(IDC_BASIC_NETWORK)->currentData();
     if (mode.isValid()) record.byNetMode = static_cast<std::uint8_t>(mode.toInt());
     char* fields[] = {record.szIp, record.szSubMask, record.szGateway, record.szPrimaryDns,
                       record.szSecondaryDns};
@@ -147,18 +148,18 @@ std::wstring CDlgBasicInfo::StepPort(const std::wstring& text, int delta) {
 }
 
 void CDlgBasicInfo::OnUpDown(int id, int delta) {
-    if (id != 1028) return;
-    Item(1028)->setFocus();
-    SetItemText(1029, StepPort(ItemText(1029), delta));
+    if (id != IDC_BASIC_PORT_SPIN) return;
+    Item(IDC_BASIC_PORT_SPIN)->setFocus();
+    SetItemText(IDC_BASIC_PORT, StepPort(ItemText(IDC_BASIC_PORT), delta));
 }
 
 void CDlgBasicInfo::OnSelChange(int id) {
-    if (id == 1030) ApplyNetworkMode(ItemAs<QComboBox>(1030)->currentIndex());
+    if (id == IDC_BASIC_NETWORK) ApplyNetworkMode(ItemAs<QComboBox>(IDC_BASIC_NETWORK)->currentIndex());
 }
 
 void CDlgBasicInfo::OnCommand(int id) {
-    if (id != 1036) return;  // 1 and 2 do nothing on a page
-    const std::wstring address = platform::Trim(ItemText(1026));
+    if (id != IDC_BASIC_OPEN) return;  // 1 and 2 do nothing on a page
+    const std::wstring address = platform::Trim(ItemText(IDC_BASIC_INNER_ACCESS));
     UiServices::Current()->ShellOpen(platform::CodePage::WideToOem(address, 127));
 }
 

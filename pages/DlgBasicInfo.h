@@ -3,6 +3,7 @@
 #include <string>
 
 #include "discovery/DeviceRecord.h"
+#include "resources/Resource.h"
 #include "ui/CDialog.h"
 
 namespace orvex {
@@ -12,7 +13,7 @@ namespace orvex {
 class CDlgBasicInfo : public CDialog {
     Q_OBJECT
 public:
-    explicit CDlgBasicInfo(QWidget* parent = nullptr) : CDialog(129, parent) {}
+    explicit CDlgBasicInfo(QWidget* parent = nullptr) : CDialog(IDD_BASIC_INFO, parent) {}
 
     // Shows the record, or clears and disables the page for none.
     void ShowDeviceInfo(const DeviceRecord* record);

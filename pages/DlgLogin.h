@@ -1,6 +1,7 @@
 #pragma once
 #include <string>
 
+#include "resources/Resource.h"
 #include "ui/CDialog.h"
 
 namespace orvex {
@@ -10,7 +11,7 @@ namespace orvex {
 class CDlgLogin : public CDialog {
     Q_OBJECT
 public:
-    explicit CDlgLogin(QWidget* parent = nullptr) : CDialog(131, parent) {}
+    explicit CDlgLogin(QWidget* parent = nullptr) : CDialog(IDD_LOGIN, parent) {}
 
     std::wstring m_strAccount;
     std::wstring m_strPassword;

@@ -1,6 +1,7 @@
 #pragma once
 #include "discovery/CameraLookup.h"
 #include "discovery/DeviceRecord.h"
+#include "resources/Resource.h"
 #include "ui/CDialog.h"
 #include "upgrade/UpgradeHandle.h"
 
@@ -12,7 +13,7 @@ namespace orvex {
 class CDlgOtherInfo : public CDialog {
     Q_OBJECT
 public:
-    explicit CDlgOtherInfo(QWidget* parent = nullptr) : CDialog(130, parent) {}
+    explicit CDlgOtherInfo(QWidget* parent = nullptr) : CDialog(IDD_OTHER_INFO, parent) {}
     // Cuts a running set-UID request off and waits for its worker.
     ~CDlgOtherInfo() override;
 
@@ -33,6 +34,8 @@ protected:
 private:
     void OnManualUpgrade();
     void OnSetUid();
+    // True while the page still shows this camera (same MAC and IP).
+    bool StillShows(const DeviceRecord& camera) const;
     static int SetUidResultCallback(int code, void* user);
 };
 

@@ -8,6 +8,7 @@
 #include "pages/TickText.h"
 #include "platform/CodePage.h"
 #include "platform/TextUtil.h"
+#include "resources/Resource.h"
 #include "ui/UiLanguage.h"
 #include "upgrade/CameraFollower.h"
 #include "upgrade/UpgradeLogin.h"
@@ -16,6 +17,9 @@
 namespace orvex {
 namespace {
 
+// The log line's status when the run could not start (no engine status has this value).
+constexpr int kStatusStartRefused = -100;
+
 bool IsCountingStatus(int status) {
     return status == kStatusWebUiUploading || status == kStatusWebUiRebooting ||
            status == kStatusSystemUpgrading || status == kStatusSystemRebooting;
@@ -23,41 +27,41 @@ bool IsCountingStatus(int status) {
 
 }  // namespace
 
-CDlgSmartUpgd::CDlgSmartUpgd(QWidget* parent) : CDialog(132, parent) {
+CDlgSmartUpgd::CDlgSmartUpgd(QWidget* parent) : CDialog(IDD_SMART_UPGRADE, parent) {
     SetLeftoverHandler(DeleteTickText);
 }
 
 CDlgSmartUpgd::~CDlgSmartUpgd() { StopSmartUpgrade(); }
 
 bool CDlgSmartUpgd::OnInitDialog() {
-    SetItemText(1067, L"admin");
-    SetItemText(1068, L"470319");
-    SetItemTextColor(1066, m_crText);
-    SetItemTextColor(1073, m_crText);
+    SetItemText(IDC_SMART_ACCOUNT, L"admin");
+    SetItemText(IDC_SMART_PASSWORD, L"470319");
+    SetItemTextColor(IDC_SMART_HELP_ACCOUNT, m_crText);
+    SetItemTextColor(IDC_SMART_LOG, m_crText);
     LoadTexts();
     return true;
 }
 
 void CDlgSmartUpgd::LoadTexts() {
-    SetItemText(1065, L"    " + UiLanguage::Load(178));
-    SetItemText(1066, L"    " + UiLanguage::Load(179));
-    const std::pair<int, int> texts[] = {{1070, 180}, {1071, 181}, {1069, 182}, {1072, 183}};
+    SetItemText(IDC_SMART_HELP, L"    " + UiLanguage::Load(IDS_SMART_HELP));
+    SetItemText(IDC_SMART_HELP_ACCOUNT, L"    " + UiLanguage::Load(IDS_SMART_HELP_ACCOUNT));
+    const std::pair<int, int> texts[] = {{IDC_SMART_ACCOUNT_LABEL, IDS_CAMERA_ACCOUNT}, {IDC_SMART_PASSWORD_LABEL, IDS_CAMERA_PASSWORD}, {IDC_SMART_UPGRADE, IDS_UPGRADE_FIRMWARE}, {IDC_SMART_LOG_GROUP, IDS_OPERATION_LOG}};
     for (const auto& [id, text] : texts) SetItemText(id, UiLanguage::Load(text));
 }
 
 void CDlgSmartUpgd::ShowDeviceInfo(const DeviceRecord* record) {
     m_Device = record ? *record : DeviceRecord();
-    if (!m_bUpgrading) EnableItem(1069, record != nullptr);
+    if (!m_bUpgrading) EnableItem(IDC_SMART_UPGRADE, record != nullptr);
 }
 
 void CDlgSmartUpgd::OnCommand(int id) {
-    if (id == 1069) OnUpgradeFirmware();  // 1 and 2 do nothing on a page
+    if (id == IDC_SMART_UPGRADE) OnUpgradeFirmware();  // 1 and 2 do nothing on a page
 }
 
 void CDlgSmartUpgd::OnUpgradeFirmware() {
-    ItemAs<QListWidget>(1073)->clear();
-    const std::wstring account = platform::Trim(ItemText(1067));
-    const std::wstring password = platform::Trim(ItemText(1068));
+    ItemAs<QListWidget>(IDC_SMART_LOG)->clear();
+    const std::wstring account = platform::Trim(ItemText(IDC_SMART_ACCOUNT));
+    const std::wstring password = platform::Trim(ItemText(IDC_SMART_PASSWORD));
     m_Login = UpgradeLoginFor(m_Device, account, password);
     std::memset(&m_Task, 0, sizeof(m_Task));
     m_Task.bUpgradeSystem = 1;
@@ -67,24 +71,30 @@ void CDlgSmartUpgd::OnUpgradeFirmware() {
     m_Task.nCheckMode = 2;
     m_Task.nSystemMode = 2;
     m_Upgrade.Prepare(1, m_Login, m_Task);
-    StartSmartUpgrade();
-    EnableItem(1069, false);
+    if (!StartSmartUpgrade()) {
+        // No thread for the run: it ends at once, said in the log, the button usable.
+        StopSmartUpgrade();
+        AddLogLine(kStatusStartRefused, LogTimePrefix() + UiLanguage::Load(IDS_THREAD_REFUSED));
+        return;
+    }
+    EnableItem(IDC_SMART_UPGRADE, false);
 }
 
-void CDlgSmartUpgd::StartSmartUpgrade() {
+bool CDlgSmartUpgd::StartSmartUpgrade() {
     m_boxes.Reopen();
     m_Upgrade.m_pfnConfirmUpgrade = &CDlgSmartUpgd::ConfirmUpgradeProc;
     m_Upgrade.m_pConfirmUser = this;
     m_Upgrade.CgiOper().Sock().ClearAbort();
-    m_Upgrade.InitUpgradeThread();
+    m_bUpgrading = 1;
+    if (!m_Upgrade.InitUpgradeThread()) return false;
     if (!m_bTimerRunning) {
         m_Timer.m_pfnTimer = &CDlgSmartUpgd::ProcessTimer;
         m_Timer.m_pUser = this;
-        m_Timer.InitTimer(this);
+        if (!m_Timer.InitTimer(this)) return false;
         m_Timer.Resume();
         m_bTimerRunning = 1;
     }
-    m_bUpgrading = 1;
+    return true;
 }
 
 void CDlgSmartUpgd::StopSmartUpgrade() {
@@ -121,12 +131,12 @@ int CDlgSmartUpgd::ProcessTimer(void* user) {
 int CDlgSmartUpgd::ConfirmUpgradeProc(void* user) {
     auto* page = static_cast<CDlgSmartUpgd*>(user);
     if (!page) return 1;
-    const int answer = page->m_boxes.Show(UiLanguage::Load(190), UiLanguage::Load(117), BoxIcon::kQuestion);
+    const int answer = page->m_boxes.Show(UiLanguage::Load(IDS_CONFIRM_SAME_VERSION), UiLanguage::Load(IDS_PROMPT), BoxIcon::kQuestion);
     return answer == kIdOk ? 0 : 1;
 }
 
 void CDlgSmartUpgd::AddLogLine(int status, const std::wstring& line) {
-    auto* list = ItemAs<QListWidget>(1073);
+    auto* list = ItemAs<QListWidget>(IDC_SMART_LOG);
     const int count = list->count();
     auto insert = [&](int index) {
         auto* item = new QListWidgetItem(ToQString(line));
@@ -150,7 +160,7 @@ void CDlgSmartUpgd::OnHandleCloseSmartUpgd() {
     TraceMsg("\r\n---OnHandleCloseSmartUpgd---");
     StopSmartUpgrade();
     const std::string ip = platform::Trim(platform::FieldString(m_Device.szIp));
-    if (!ip.empty()) EnableItem(1069, true);
+    if (!ip.empty()) EnableItem(IDC_SMART_UPGRADE, true);
 }
 
 platform::LRESULT CDlgSmartUpgd::OnMessage(const platform::Message& msg) {

@@ -28,7 +28,8 @@ public:
     // run is going.
     void ShowDeviceInfo(const DeviceRecord* record);
     void LoadTexts();
-    void StartSmartUpgrade();
+    // Starts the worker and the tick; false when either thread cannot be started.
+    bool StartSmartUpgrade();
     void StopSmartUpgrade();
 
     DeviceRecord m_Device;

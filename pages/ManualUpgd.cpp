@@ -7,6 +7,7 @@
 #include "pages/TickText.h"
 #include "platform/CodePage.h"
 #include "platform/TextUtil.h"
+#include "resources/Resource.h"
 #include "ui/UiLanguage.h"
 #include "ui/UiServices.h"
 #include "upgrade/CameraFollower.h"
@@ -15,7 +16,7 @@
 
 namespace orvex {
 
-CManualUpgd::CManualUpgd(QWidget* parent) : CDialog(133, parent) { SetLeftoverHandler(DeleteTickText); }
+CManualUpgd::CManualUpgd(QWidget* parent) : CDialog(IDD_MANUAL_UPGRADE, parent) { SetLeftoverHandler(DeleteTickText); }
 
 CManualUpgd::~CManualUpgd() {
     StopManualUpgrade();
@@ -23,8 +24,8 @@ CManualUpgd::~CManualUpgd() {
 }
 
 bool CManualUpgd::OnInitDialog() {
-    ItemAs<QRadioButton>(1059)->setChecked(true);
-    SetItemTextColor(1064, QColor(0, 0, 255));
+    ItemAs<QRadioButton>(IDC_MANUAL_WEBUI)->setChecked(true);
+    SetItemTextColor(IDC_MANUAL_STATUS, QColor(0, 0, 255));
     m_Timer.m_pfnTimer = &CManualUpgd::OnTimerTick;
     m_Timer.m_pUser = this;
     m_Timer.InitTimer(this);  // paused until a run starts
@@ -33,34 +34,38 @@ bool CManualUpgd::OnInitDialog() {
 }
 
 void CManualUpgd::LoadTexts() {
-    SetWindowText(UiLanguage::Load(161));
-    const std::pair<int, int> texts[] = {{1059, 162}, {1060, 163}, {1063, 164},
-                                         {1062, 167}, {1, 165},    {2, 166}};
+    SetWindowText(UiLanguage::Load(IDS_MANUAL_TITLE));
+    const std::pair<int, int> texts[] = {{IDC_MANUAL_WEBUI, IDS_WEBUI_FIRMWARE}, {IDC_MANUAL_SYSTEM, IDS_SYSTEM_FIRMWARE}, {IDC_MANUAL_FILE_LABEL, IDS_FILE},
+                                         {IDC_MANUAL_OPEN, IDS_OPEN_FILE}, {IDOK, IDS_UPGRADE},    {IDCANCEL, IDS_EXIT}};
     for (const auto& [id, text] : texts) SetItemText(id, UiLanguage::Load(text));
-    SetItemText(1064, L"");
+    SetItemText(IDC_MANUAL_STATUS, L"");
 }
 
 void CManualUpgd::OnCommand(int id) {
     switch (id) {
-        case 1059: m_nUpgradeType = 0; break;
-        case 1060: m_nUpgradeType = 1; break;
-        case 1062: OnOpen(); break;
-        case 1: OnUpgrade(); break;
-        case 2: EndDialog(2); break;  // Exit and the close box
+        case IDC_MANUAL_WEBUI: m_nUpgradeType = 0; break;
+        case IDC_MANUAL_SYSTEM: m_nUpgradeType = 1; break;
+        case IDC_MANUAL_OPEN: OnOpen(); break;
+        case IDOK: OnUpgrade(); break;
+        case IDCANCEL: EndDialog(IDCANCEL); break;  // Exit and the close box
         default: break;
     }
 }
 
 void CManualUpgd::OnOpen() {
     const std::wstring path = UiServices::Current()->OpenFileName(L"Firmware(*.bin)|*.bin|");
-    if (!path.empty()) SetItemText(1061, path);
+    if (!path.empty()) SetItemText(IDC_MANUAL_FILE, path);
 }
 
 void CManualUpgd::OnUpgrade() {
-    SetItemText(1064, L"");
-    const std::wstring path = platform::Trim(ItemText(1061));
+    SetItemText(IDC_MANUAL_STATUS, L"");
+    const std::wstring path = platform::Trim(ItemText(IDC_MANUAL_FILE));
     if (path.empty()) {
-        InformationBox(168);
+        InformationBox(IDS_NO_FILE);
+        return;
+    }
+    if (!FirmwarePathFits(path)) {
+        InformationBox(IDS_PATH_TOO_LONG);  // cut short, it would name another file
         return;
     }
     m_Login = UpgradeLoginFor(m_Device, m_strUser, m_strPassword);
@@ -76,13 +81,18 @@ void CManualUpgd::OnUpgrade() {
     m_Task.nCheckMode = 1;
     m_Task.nSystemMode = 1;
     m_Upgrade.Prepare(1, m_Login, m_Task);
-    m_Upgrade.InitUpgradeThread();
+    // The tick first (its thread may have been refused when the dialog opened), then the
+    // worker; without either the run ends here, said on the status line.
+    if ((!m_Timer.HasThread() && !m_Timer.InitTimer(this)) || !m_Upgrade.InitUpgradeThread()) {
+        SetItemText(IDC_MANUAL_STATUS, UiLanguage::Load(IDS_THREAD_REFUSED));
+        return;
+    }
     if (!m_bTimerRunning) {
         m_boxes.Reopen();
         m_Timer.Resume();
         m_bTimerRunning = 1;
     }
-    EnableItem(1, false);
+    EnableItem(IDOK, false);
 }
 
 void CManualUpgd::StopManualUpgrade() {
@@ -106,16 +116,16 @@ int CManualUpgd::OnTimerTick(void* user) {
         return 0;
     }
     PostTickText(dialog->Handle(), status, L"");
-    dialog->m_boxes.Show(shown.text, UiLanguage::Load(117), BoxIcon::kInformation);
+    dialog->m_boxes.Show(shown.text, UiLanguage::Load(IDS_PROMPT), BoxIcon::kInformation);
     platform::WindowRegistry::Post(dialog->Handle(), kMsgCloseManualUpgd, 0, 0);
     return 1;
 }
 
 platform::LRESULT CManualUpgd::OnMessage(const platform::Message& msg) {
     if (msg.message == kMsgTickText) {
-        SetItemText(1064, *TakeTickText(msg));
+        SetItemText(IDC_MANUAL_STATUS, *TakeTickText(msg));
     } else if (msg.message == kMsgCloseManualUpgd) {
-        EndDialog(1);
+        EndDialog(IDOK);
     }
     return 0;
 }

@@ -8,15 +8,26 @@ namespace platform {
 namespace {
 
 std::atomic<int> g_live{0};
+std::atomic<int> g_refuse{0};
+
+// True when a start is to fail (a test's refusal); takes one refusal.
+bool TakeRefusal() {
+    int left = g_refuse.load();
+    while (left > 0 && !g_refuse.compare_exchange_weak(left, left - 1)) {
+    }
+    return left > 0;
+}
 
 }  // namespace
 
 int Thread::LiveCount() { return g_live.load(); }
 
+void Thread::RefuseNextStarts(int count) { g_refuse = count; }
+
 Thread::~Thread() { Join(); }
 
 bool Thread::Start(Procedure procedure, LeftoverHandler leftovers) {
-    if (m_thread.joinable()) return false;
+    if (m_thread.joinable() || TakeRefusal()) return false;
     const DWORD id = ThreadMessages::NewThreadId();
     ThreadMessages::CreateQueue(id);
     m_id = id;

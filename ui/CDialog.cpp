@@ -12,8 +12,8 @@
 #include <QRadioButton>
 #include <stdexcept>
 
-#include "pages/LimitEdit.h"
-#include "pages/XPButton.h"
+#include "ui/LimitEdit.h"
+#include "ui/XPButton.h"
 #include "ui/DialogMessageTarget.h"
 #include "ui/IpAddressCtrl.h"
 #include "ui/ReportList.h"

@@ -1,11 +1,17 @@
 #include "ui/IpAddressCtrl.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QEvent>
 #include <QHBoxLayout>
-#include <QValidator>
-#include <algorithm>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
+#include <QRegularExpression>
+#include <QValidator>
+#include <algorithm>
 
 #include "ui/UiLanguage.h"
 
@@ -61,16 +67,31 @@ IpAddressCtrl::IpAddressCtrl(QWidget* parent) : QWidget(parent) {
         if (i < 3) {
             // The third digit typed moves on to the next field.
             connect(field, &QLineEdit::textEdited, this, [this, i](const QString& text) {
-                if (text.size() == 3 && m_fields[i]->cursorPosition() == 3) FocusField(i + 1);
+                if (text.size() == 3 && m_fields[i]->cursorPosition() == 3) {
+                    FocusField(i + 1);
+                    m_advancedTo = static_cast<int>(i + 1);
+                }
             });
         }
     }
     setFocusProxy(m_fields[0]);
 }
 
-void IpAddressCtrl::FocusField(std::size_t index) {
+void IpAddressCtrl::FocusField(std::size_t index, bool selectAll) {
     m_fields[index]->setFocus(Qt::TabFocusReason);
-    m_fields[index]->selectAll();
+    if (selectAll) {
+        m_fields[index]->selectAll();
+    } else {
+        m_fields[index]->deselect();
+        m_fields[index]->end(false);
+    }
+}
+
+std::size_t IpAddressCtrl::IndexOf(const QObject* field) const {
+    for (std::size_t i = 0; i < m_fields.size(); ++i) {
+        if (m_fields[i] == field) return i;
+    }
+    return m_fields.size();
 }
 
 std::wstring IpAddressCtrl::Text() const {
@@ -102,15 +123,61 @@ void IpAddressCtrl::SetFieldFont(const QFont& font) {
     for (QLineEdit* field : m_fields) field->setFont(font);
 }
 
+bool IpAddressCtrl::TakeKey(std::size_t index, const QKeyEvent& key) {
+    const bool advanced = m_advancedTo == static_cast<int>(index);
+    m_advancedTo = -1;
+    if (key.matches(QKeySequence::Paste)) {
+        PasteInto(index);
+        return true;
+    }
+    if (key.text() == "." || key.text() == " ") {
+        // Moves on only from a field that holds digits, and not right after a third digit
+        // has moved on already (the "." of "127.").
+        if (!advanced && index + 1 < m_fields.size() && !m_fields[index]->text().isEmpty()) FocusField(index + 1);
+        return true;
+    }
+    if (key.key() == Qt::Key_Backspace && index > 0 && m_fields[index]->text().isEmpty()) {
+        FocusField(index - 1, false);
+        return true;
+    }
+    return false;
+}
+
+void IpAddressCtrl::PasteInto(std::size_t index) {
+    const QString text = QApplication::clipboard()->text().trimmed();
+    static const QRegularExpression dotted("^(\\d{1,3})\\.(\\d{1,3})\\.(\\d{1,3})\\.(\\d{1,3})$");
+    const QRegularExpressionMatch match = dotted.match(text);
+    if (match.hasMatch()) {
+        for (std::size_t i = 0; i < m_fields.size(); ++i) {
+            const int value = std::min(match.captured(static_cast<int>(i) + 1).toInt(), 255);
+            m_fields[i]->setText(QString::number(value));
+        }
+        FocusField(m_fields.size() - 1, false);
+        return;
+    }
+    m_fields[index]->paste();  // digits go in as typed ones do; anything else is refused
+}
+
+void IpAddressCtrl::ShowContextMenu(std::size_t index, const QPoint& globalPos) {
+    // The field's own menu, with its Paste going through PasteInto.
+    QMenu* menu = m_fields[index]->createStandardContextMenu();
+    for (QAction* action : menu->actions()) {
+        if (action->objectName() != "edit-paste") continue;
+        disconnect(action, &QAction::triggered, nullptr, nullptr);
+        connect(action, &QAction::triggered, this, [this, index] { PasteInto(index); });
+    }
+    menu->exec(globalPos);
+    delete menu;
+}
+
 bool IpAddressCtrl::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        for (std::size_t i = 0; i + 1 < m_fields.size(); ++i) {
-            // A dot, or a full field, moves on to the next field.
-            if (watched == m_fields[i] && key->text() == ".") {
-                FocusField(i + 1);
-                return true;
-            }
+    const std::size_t index = IndexOf(watched);
+    if (index < m_fields.size()) {
+        if (event->type() == QEvent::KeyPress && TakeKey(index, *static_cast<QKeyEvent*>(event))) return true;
+        if (event->type() == QEvent::MouseButtonPress) m_advancedTo = -1;
+        if (event->type() == QEvent::ContextMenu) {
+            ShowContextMenu(index, static_cast<QContextMenuEvent*>(event)->globalPos());
+            return true;
         }
     }
     return QWidget::eventFilter(watched, event);

@@ -9,6 +9,7 @@
 #include <QThread>
 #include <mutex>
 
+#include "resources/Resource.h"
 #include "ui/UiLanguage.h"
 
 namespace orvex {
@@ -46,8 +47,8 @@ public:
                             ToQString(caption), ToQString(text),
                             icon == BoxIcon::kQuestion ? QMessageBox::Ok | QMessageBox::Cancel
                                                        : QMessageBox::Ok);
-            box.button(QMessageBox::Ok)->setText(UiLanguage::LoadQ(156));
-            if (icon == BoxIcon::kQuestion) box.button(QMessageBox::Cancel)->setText(UiLanguage::LoadQ(157));
+            box.button(QMessageBox::Ok)->setText(UiLanguage::LoadQ(IDS_OK));
+            if (icon == BoxIcon::kQuestion) box.button(QMessageBox::Cancel)->setText(UiLanguage::LoadQ(IDS_CANCEL));
             return box.exec() == QMessageBox::Ok ? kIdOk : kIdCancel;
         });
     }
@@ -75,7 +76,7 @@ std::mutex g_lock;
 std::shared_ptr<UiServices> g_services;
 
 int Box(int textId, BoxIcon icon) {
-    return UiServices::Current()->MessageBox(UiLanguage::Load(textId), UiLanguage::Load(117), icon);
+    return UiServices::Current()->MessageBox(UiLanguage::Load(textId), UiLanguage::Load(IDS_PROMPT), icon);
 }
 
 }  // namespace

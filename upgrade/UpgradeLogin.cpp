@@ -43,4 +43,8 @@ CameraLogin SetUidLoginFor(const DeviceRecord& device, const std::wstring& user,
     return login;
 }
 
+bool FirmwarePathFits(const std::wstring& path) {
+    return platform::CodePage::WideToOem(path).size() < sizeof(CgiCmdParam::szFilePath);
+}
+
 }  // namespace orvex

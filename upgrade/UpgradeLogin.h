@@ -18,4 +18,8 @@ CameraLogin UpgradeLoginFor(const DeviceRecord& device, const std::wstring& user
 CameraLogin SetUidLoginFor(const DeviceRecord& device, const std::wstring& user,
                            const std::wstring& password, const std::wstring& newUid);
 
+// True when the firmware file's path fits the task's 256-byte file field in the system's
+// encoding (255 bytes and the zero): a longer one would be cut and name another file.
+bool FirmwarePathFits(const std::wstring& path);
+
 }  // namespace orvex

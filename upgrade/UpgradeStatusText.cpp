@@ -3,6 +3,7 @@
 #include <cwchar>
 
 #include "platform/LocalTime.h"
+#include "resources/Resource.h"
 #include "resources/StringTable.h"
 #include "upgrade/UpgradeHandle.h"
 
@@ -16,22 +17,22 @@ std::wstring WithCounter(int id, int n, int language) {
 // The texts both dialogs share; false when the status is not one of them.
 bool CommonText(int status, int n, int language, StatusText* out) {
     switch (status) {
-        case kStatusWebUiUploading: *out = {WithCounter(170, n, language), true}; return true;
-        case kStatusWebUiRebooting: *out = {WithCounter(171, n, language), true}; return true;
-        case kStatusSystemUpgrading: *out = {WithCounter(173, n, language), true}; return true;
-        case kStatusSystemRebooting: *out = {WithCounter(174, n, language), true}; return true;
-        case 3: *out = {LoadStringText(124, language), false}; return true;
+        case kStatusWebUiUploading: *out = {WithCounter(IDS_WEBUI_UPLOADING, n, language), true}; return true;
+        case kStatusWebUiRebooting: *out = {WithCounter(IDS_WEBUI_REBOOTING, n, language), true}; return true;
+        case kStatusSystemUpgrading: *out = {WithCounter(IDS_SYSTEM_UPGRADING, n, language), true}; return true;
+        case kStatusSystemRebooting: *out = {WithCounter(IDS_SYSTEM_REBOOTING, n, language), true}; return true;
+        case 3: *out = {LoadStringText(IDS_BAD_LOGIN, language), false}; return true;
         case 7:
-        case 9: *out = {LoadStringText(169, language), false}; return true;
-        case kStatusWebUiFailed: *out = {LoadStringText(172, language), false}; return true;
-        case kStatusSystemFailed: *out = {LoadStringText(175, language), false}; return true;
-        case kStatusComplete: *out = {LoadStringText(176, language), false}; return true;
+        case 9: *out = {LoadStringText(IDS_CANNOT_CONNECT, language), false}; return true;
+        case kStatusWebUiFailed: *out = {LoadStringText(IDS_WEBUI_FAILED, language), false}; return true;
+        case kStatusSystemFailed: *out = {LoadStringText(IDS_SYSTEM_FAILED, language), false}; return true;
+        case kStatusComplete: *out = {LoadStringText(IDS_UPGRADE_COMPLETE, language), false}; return true;
         default: return false;
     }
 }
 
 StatusText OtherError(int status, int language) {
-    return {LoadStringText(177, language) + L" = " + std::to_wstring(status), false};
+    return {LoadStringText(IDS_OTHER_ERROR, language) + L" = " + std::to_wstring(status), false};
 }
 
 }  // namespace
@@ -41,12 +42,12 @@ StatusText SmartStatusText(int status, int n, const std::wstring& sysVer,
     StatusText out;
     if (CommonText(status, n, language, &out)) return out;
     switch (status) {
-        case kStatusStarting: return {LoadStringText(188, language), true};
-        case kStatusConnected: return {LoadStringText(184, language), true};
-        case kStatusCurrentVersion: return {LoadStringText(185, language) + L" " + sysVer, true};
-        case kStatusLatestVersion: return {LoadStringText(186, language) + L" " + latestName, true};
-        case kStatusDeclined: return {LoadStringText(189, language), false};
-        case kStatusServerFailed: return {LoadStringText(187, language), false};
+        case kStatusStarting: return {LoadStringText(IDS_BEGIN_UPGRADE, language), true};
+        case kStatusConnected: return {LoadStringText(IDS_DEVICE_CONNECTED, language), true};
+        case kStatusCurrentVersion: return {LoadStringText(IDS_CURRENT_VERSION, language) + L" " + sysVer, true};
+        case kStatusLatestVersion: return {LoadStringText(IDS_LATEST_VERSION, language) + L" " + latestName, true};
+        case kStatusDeclined: return {LoadStringText(IDS_UPGRADE_CANCELLED, language), false};
+        case kStatusServerFailed: return {LoadStringText(IDS_LATEST_VERSION_FAILED, language), false};
         default: return OtherError(status, language);
     }
 }

@@ -6,8 +6,8 @@
 #include <QTest>
 
 #include "pages/DlgLogin.h"
-#include "pages/LimitEdit.h"
-#include "pages/XPButton.h"
+#include "ui/LimitEdit.h"
+#include "ui/XPButton.h"
 #include "tests/support/ScriptedUi.h"
 #include "ui/DialogUnits.h"
 #include "ui/IpAddressCtrl.h"

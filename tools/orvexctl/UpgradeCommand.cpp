@@ -17,6 +17,7 @@
 #include "platform/CodePage.h"
 #include "platform/ManualResetEvent.h"
 #include "platform/TextUtil.h"
+#include "resources/Resource.h"
 #include "resources/StringTable.h"
 #include "upgrade/UidFormat.h"
 #include "upgrade/UpgradeHandle.h"
@@ -78,7 +79,7 @@ public:
         if (m_yes) return true;
         std::lock_guard<std::mutex> guard(m_lock);  // one question at a time
         std::fprintf(stderr, "%s%s [OK/Cancel]: ", m_batch ? (host + ": ").c_str() : "",
-                     Narrow(orvex::LoadStringText(190, orvex::kLanguageEnglish)).c_str());
+                     Narrow(orvex::LoadStringText(orvex::IDS_CONFIRM_SAME_VERSION, orvex::kLanguageEnglish)).c_str());
         std::fflush(stderr);
         std::string answer;
         if (!std::getline(std::cin, answer)) return false;
@@ -171,6 +172,10 @@ int ParseUpgradeOptions(const Arguments& args, UpgradeOptions* o) {
     const int modes = (o->smart ? 1 : 0) + (o->webUi.empty() ? 0 : 1) + (o->system.empty() ? 0 : 1);
     if (modes != 1) return BadArguments("upgrade takes exactly one of --smart, --webui FILE, --system FILE");
     if (!o->smart && !o->version.empty()) return BadArguments("--version goes with --smart");
+    const std::string& file = o->webUi.empty() ? o->system : o->webUi;
+    if (!file.empty() && !orvex::FirmwarePathFits(CodePage::AnsiToWide(file))) {
+        return BadArguments("the firmware file's path is longer than 255 bytes; move the file to a shorter path");
+    }
     if (o->hosts.empty() && o->hostFiles.empty() && !o->fromScan) {
         return BadArguments("upgrade needs --host H[:P], --hosts FILE or --from-scan");
     }
@@ -355,7 +360,7 @@ int RunSetUid(const Arguments& args) {
     engine.StopUpgrade();
     const int code = run.code;
     const std::string text =
-        Narrow(orvex::LoadStringText(code == 0 ? 194 : code == 3 ? 124 : 195, orvex::kLanguageEnglish));
+        Narrow(orvex::LoadStringText(code == 0 ? orvex::IDS_SET_UID_DONE : code == 3 ? orvex::IDS_BAD_LOGIN : orvex::IDS_SET_UID_FAILED, orvex::kLanguageEnglish));
     const std::string uid = Narrow(accepted);
     std::string out = "result " + std::to_string(code) + " " + text + "\n";
     if (format == Format::kCsv) out = orvex::UpgradeReport::SetUidCsv(host, static_cast<int>(port), uid, code, text);

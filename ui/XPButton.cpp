@@ -1,4 +1,4 @@
-#include "pages/XPButton.h"
+#include "ui/XPButton.h"
 
 #include <QPainter>
 #include <QStyle>

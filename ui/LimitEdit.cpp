@@ -1,4 +1,4 @@
-#include "pages/LimitEdit.h"
+#include "ui/LimitEdit.h"
 
 #include <QKeyEvent>
 
