@@ -1,5 +1,6 @@
 #include "platform/Thread.h"
 
+#include <mutex>
 #include <system_error>
 
 #include "platform/ThreadMessages.h"
@@ -8,21 +9,33 @@ namespace platform {
 namespace {
 
 std::atomic<int> g_live{0};
-std::atomic<int> g_refuse{0};
+std::mutex g_refusalLock;
+std::thread::id g_refusingThread;
+int g_startsBeforeRefusal = 0;
+int g_refusals = 0;
 
-// True when a start is to fail (a test's refusal); takes one refusal.
+// True when this start is to fail (a test's refusal).
 bool TakeRefusal() {
-    int left = g_refuse.load();
-    while (left > 0 && !g_refuse.compare_exchange_weak(left, left - 1)) {
+    std::lock_guard<std::mutex> guard(g_refusalLock);
+    if (g_refusals == 0 || std::this_thread::get_id() != g_refusingThread) return false;
+    if (g_startsBeforeRefusal > 0) {
+        --g_startsBeforeRefusal;
+        return false;
     }
-    return left > 0;
+    --g_refusals;
+    return true;
 }
 
 }  // namespace
 
 int Thread::LiveCount() { return g_live.load(); }
 
-void Thread::RefuseNextStarts(int count) { g_refuse = count; }
+void Thread::RefuseStarts(int after, int count) {
+    std::lock_guard<std::mutex> guard(g_refusalLock);
+    g_refusingThread = std::this_thread::get_id();
+    g_startsBeforeRefusal = after;
+    g_refusals = count;
+}
 
 Thread::~Thread() { Join(); }
 

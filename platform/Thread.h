@@ -31,8 +31,9 @@ public:
     // Threads started and not yet joined, across the process (tests check that closing
     // a window leaves none of its threads behind).
     static int LiveCount();
-    // For tests: the next `count` starts fail as if the system had refused a thread.
-    static void RefuseNextStarts(int count);
+    // For tests: of the starts made from the calling thread, after `after` more succeed,
+    // the next `count` fail as if the system had refused a thread.
+    static void RefuseStarts(int after, int count);
 
 private:
     std::thread m_thread;

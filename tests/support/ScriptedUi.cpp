@@ -55,13 +55,18 @@ bool SpinUntil(const std::function<bool()>& condition, int milliseconds) {
     return true;
 }
 
-void WhenFound(std::function<QWidget*()> found, std::function<void(QWidget*)> act) {
+void WhenFound(std::function<QWidget*()> found, std::function<void(QWidget*)> act, int timeoutMs) {
     auto* timer = new QTimer(qApp);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, found, act] {
+    auto started = std::make_shared<QElapsedTimer>();
+    started->start();
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, found, act, started, timeoutMs] {
         if (QWidget* widget = found()) {
             timer->stop();
             timer->deleteLater();
             act(widget);
+        } else if (timeoutMs > 0 && started->elapsed() > timeoutMs) {
+            timer->stop();  // nothing came: no handler is left for a later test
+            timer->deleteLater();
         }
     });
     timer->start(5);

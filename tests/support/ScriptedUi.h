@@ -45,15 +45,15 @@ private:
 // Runs the event loop until the condition holds (or the real time-out passes).
 bool SpinUntil(const std::function<bool()>& condition, int milliseconds = 5000);
 // Calls `act` once, on the user-interface thread, as soon as `found` returns a widget
-// (polled every 5 ms).
-void WhenFound(std::function<QWidget*()> found, std::function<void(QWidget*)> act);
+// (polled every 5 ms); gives up after `timeoutMs` real milliseconds when that is positive.
+void WhenFound(std::function<QWidget*()> found, std::function<void(QWidget*)> act, int timeoutMs = 0);
 // Answers the next modal dialog that opens with `answer` (called with the dialog).
 void AnswerNextModal(std::function<void(QWidget*)> answer);
-// Answers the next modal dialog of class T that opens.
+// Answers the next modal dialog of class T that opens (within `timeoutMs`, when positive).
 template <typename T>
-void AnswerNextModalOf(std::function<void(T*)> answer) {
+void AnswerNextModalOf(std::function<void(T*)> answer, int timeoutMs = 0) {
     WhenFound([] { return static_cast<QWidget*>(qobject_cast<T*>(QApplication::activeModalWidget())); },
-              [answer](QWidget* modal) { answer(static_cast<T*>(modal)); });
+              [answer](QWidget* modal) { answer(static_cast<T*>(modal)); }, timeoutMs);
 }
 
 }  // namespace orvextest
