@@ -208,13 +208,6 @@ TEST_F(MainWindow, OneKeySetRefusesDynamicCamerasAndStopsOnCancel) {
     EXPECT_TRUE(fleet.SetRequests().empty());
 }
 
-TEST_F(MainWindow, SendFailureShowsItsMessage) {
-    ASSERT_TRUE(WaitForRows(3));
-    ASSERT_TRUE(orvextest::Ip("addr del 192.168.1.20/32 dev lo"));
-    ASSERT_TRUE(SpinUntil([&] { return SawBox(122); }));
-    EXPECT_EQ(list->rowCount(), 3);  // no sweep while sending fails
-}
-
 TEST(OneKeyAddress, ExamplesOfTheAddressRule) {
     EXPECT_EQ(OneKeyAddress(L"192.168.1.20", L"10.0.0.57"), L"192.168.1.57");
     EXPECT_EQ(OneKeyAddress(L"192.168.1.57", L"10.0.0.57"), L"192.168.1.58");
@@ -223,39 +216,6 @@ TEST(OneKeyAddress, ExamplesOfTheAddressRule) {
     EXPECT_EQ(SplitAddress(L"10.2."), (std::array<int, 4>{10, 2, -1, -1}));
     EXPECT_EQ(SplitAddress(L"10.2.3"), (std::array<int, 4>{10, 2, -1, -1}));
     EXPECT_EQ(SplitAddress(L"10"), (std::array<int, 4>{-1, -1, -1, -1}));
-}
-
-TEST_F(MainWindow, ExportWritesFixedColumnLinesAndDoubleClickOpensTheBrowser) {
-    fleet.SetMuted(1, true);
-    ASSERT_TRUE(WaitForRows(2));
-    const std::string path = "/tmp/orvex-export-" + std::to_string(getpid()) + ".txt";
-    ui->savePath = std::wstring(path.begin(), path.end());
-    Click(1018);
-    EXPECT_EQ(ui->lastSaveInitialName, L"ipcam.txt");
-    std::ifstream in(path, std::ios::binary);
-    const std::string text((std::istreambuf_iterator<char>(in)), {});
-    const std::string door = "T       Front door          10.0.0.57           80      02:4F:52:00:00:01   \r\n";
-    const std::string house = "C       Warehouse           10.0.0.59           81      02:4F:52:00:00:03   \r\n";
-    const bool doorFirst = RowOf("10.0.0.57") == 0;
-    EXPECT_EQ(text, doorFirst ? "1       " + door + "2       " + house : "1       " + house + "2       " + door);
-    unlink(path.c_str());
-
-    fleet.SetMuted(1, false);
-    ASSERT_TRUE(WaitForRows(3));
-    for (const auto& [ip, url] : std::vector<std::pair<QString, std::string>>{
-             {"10.0.0.57", "http://10.0.0.57"}, {"10.0.0.58", "http://10.0.0.58:8080"}}) {
-        const QRect rect = list->visualItemRect(list->item(RowOf(ip), 0));
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
-        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, rect.center());
-        ASSERT_FALSE(ui->Opened().empty());
-        EXPECT_EQ(ui->Opened().back(), url);
-    }
-    const std::size_t opened = ui->Opened().size();
-    const QPoint beside(5, list->viewport()->height() - 5);  // below every row
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, beside);
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, beside);
-    EXPECT_EQ(ui->Opened().size(), opened);  // no row selected: nothing opens
-    EXPECT_FALSE(window->ItemEnabled(1));
 }
 
 TEST_F(MainWindow, LanguageSwitchRelabelsEverythingAndKeepsTheState) {
