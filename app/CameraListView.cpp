@@ -8,7 +8,9 @@
 
 namespace orvex {
 
-QTableWidget* CameraListView::List() const { return m_dialog->ItemAs<QTableWidget>(IDC_CAMERA_LIST); }
+QTableWidget* CameraListView::List() const {
+    return m_dialog->ItemAs<QTableWidget>(IDC_CAMERA_LIST);
+}
 
 void CameraListView::InsertRow(std::size_t index, const CameraRow& row) {
     FlushRemovals();
@@ -42,7 +44,9 @@ void CameraListView::ShowCameraCount(std::size_t count) {
     m_countPending = true;
 }
 
-void CameraListView::ShowCamera(const DeviceRecord* record) { m_dialog->ShowCamera(record); }
+void CameraListView::ShowCamera(const DeviceRecord* record) {
+    m_dialog->ShowCamera(record);
+}
 
 void CameraListView::Flush() {
     FlushRemovals();
@@ -64,7 +68,8 @@ void CameraListView::FlushAppends() {
     QTableWidget* list = List();
     const int first = list->rowCount();
     list->setRowCount(first + static_cast<int>(m_pending.size()));
-    for (std::size_t i = 0; i < m_pending.size(); ++i) Fill(list, first + static_cast<int>(i), m_pending[i]);
+    for (std::size_t i = 0; i < m_pending.size(); ++i)
+        Fill(list, first + static_cast<int>(i), m_pending[i]);
     m_pending.clear();
 }
 

@@ -7,7 +7,9 @@
 namespace orvex {
 
 int DiscoveryBoxes::SetReplyText(int code) {
-    return code == kSetSuccess ? IDS_SET_SUCCESS : code == kSetBadLogin ? IDS_BAD_LOGIN : IDS_NO_RIGHTS;
+    return code == kSetSuccess    ? IDS_SET_SUCCESS
+           : code == kSetBadLogin ? IDS_BAD_LOGIN
+                                  : IDS_NO_RIGHTS;
 }
 
 void DiscoveryBoxes::Show(const DiscoveryOutcome& outcome) {

@@ -35,7 +35,9 @@ namespace orvex {
 using platform::CodePage;
 
 COrvexDlg::COrvexDlg(QWidget* parent)
-    : CDialog(IDD_ORVEX_DIALOG, parent), m_view(std::make_unique<CameraListView>(this)), m_table(m_view.get()) {
+    : CDialog(IDD_ORVEX_DIALOG, parent),
+      m_view(std::make_unique<CameraListView>(this)),
+      m_table(m_view.get()) {
     setWindowIcon(AppIcon());
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -116,7 +118,8 @@ std::vector<CDialog::TabStop> COrvexDlg::TabStops() const {
     for (const TabStop& stop : CDialog::TabStops()) {
         stops.push_back(stop);
         if (stop.control != Item(IDC_PAGES)) continue;
-        for (const CDialog* page : {static_cast<const CDialog*>(m_basic.get()), static_cast<const CDialog*>(m_other.get()),
+        for (const CDialog* page : {static_cast<const CDialog*>(m_basic.get()),
+                                    static_cast<const CDialog*>(m_other.get()),
                                     static_cast<const CDialog*>(m_smart.get())}) {
             if (!page) continue;
             for (const TabStop& inner : page->TabStops()) stops.push_back(inner);
@@ -144,14 +147,18 @@ bool COrvexDlg::StartDiscovery(const std::wstring& ip) {
     return true;
 }
 
-void COrvexDlg::StopDiscovery() { DiscoveryControl::Stop(m_prober, m_scheduler); }
+void COrvexDlg::StopDiscovery() {
+    DiscoveryControl::Stop(m_prober, m_scheduler);
+}
 
 void COrvexDlg::ShowCameraCount(std::size_t count) {
     SetItemText(IDC_CAMERA_COUNT, UiLanguage::Load(IDS_COUNT) + std::to_wstring(count));
     EnableItem(IDC_EXPORT, count > 0);
 }
 
-void COrvexDlg::OnMessagesDrained() { m_view->Flush(); }
+void COrvexDlg::OnMessagesDrained() {
+    m_view->Flush();
+}
 
 void COrvexDlg::ShowCamera(const DeviceRecord* record) {
     if (m_basic) m_basic->ShowDeviceInfo(record);
@@ -163,19 +170,32 @@ void COrvexDlg::ShowCamera(const DeviceRecord* record) {
 
 void COrvexDlg::ApplyLanguage() {
     SetWindowText(UiLanguage::Load(IDS_APP_TITLE) + L" V1.0.0.7");
-    const std::pair<int, int> texts[] = {{IDC_COMPUTER_GROUP, IDS_CURRENT_COMPUTER}, {IDC_ADAPTER_LABEL, IDS_NETWORK_ADAPTER}, {IDC_ADAPTER_IP_LABEL, IDS_ADAPTER_IP}, {IDC_ADAPTER_MASK_LABEL, IDS_ADAPTER_MASK},
-                                         {IDC_ADAPTER_GATEWAY_LABEL, IDS_ADAPTER_GATEWAY}, {IDC_ADAPTER_DNS1_LABEL, IDS_ADAPTER_DNS1}, {IDC_ADAPTER_DNS2_LABEL, IDS_ADAPTER_DNS2}, {IDC_CAMERA_GROUP, IDS_CAMERAS},
-                                         {IDC_CAMERA_INFO_GROUP, IDS_CAMERA_INFORMATION}, {IDC_EXPORT, IDS_EXPORT}, {IDC_FIND, IDS_FIND}, {IDC_ONE_KEY_SET, IDS_ONE_KEY_SET},
-                                         {IDOK, IDS_APPLY},    {IDCANCEL, IDS_CLOSE}};
+    const std::pair<int, int> texts[] = {{IDC_COMPUTER_GROUP, IDS_CURRENT_COMPUTER},
+                                         {IDC_ADAPTER_LABEL, IDS_NETWORK_ADAPTER},
+                                         {IDC_ADAPTER_IP_LABEL, IDS_ADAPTER_IP},
+                                         {IDC_ADAPTER_MASK_LABEL, IDS_ADAPTER_MASK},
+                                         {IDC_ADAPTER_GATEWAY_LABEL, IDS_ADAPTER_GATEWAY},
+                                         {IDC_ADAPTER_DNS1_LABEL, IDS_ADAPTER_DNS1},
+                                         {IDC_ADAPTER_DNS2_LABEL, IDS_ADAPTER_DNS2},
+                                         {IDC_CAMERA_GROUP, IDS_CAMERAS},
+                                         {IDC_CAMERA_INFO_GROUP, IDS_CAMERA_INFORMATION},
+                                         {IDC_EXPORT, IDS_EXPORT},
+                                         {IDC_FIND, IDS_FIND},
+                                         {IDC_ONE_KEY_SET, IDS_ONE_KEY_SET},
+                                         {IDOK, IDS_APPLY},
+                                         {IDCANCEL, IDS_CLOSE}};
     for (const auto& [id, text] : texts) SetItemText(id, UiLanguage::Load(text));
     m_view->Flush();
     const int rows = ItemAs<QTableWidget>(IDC_CAMERA_LIST)->rowCount();
     ShowCameraCount(static_cast<std::size_t>(rows));
-    ItemAs<QTableWidget>(IDC_CAMERA_LIST)->setHorizontalHeaderLabels(
-        {UiLanguage::LoadQ(IDS_COLUMN_MODE), UiLanguage::LoadQ(IDS_COLUMN_NAME), UiLanguage::LoadQ(IDS_COLUMN_IP), UiLanguage::LoadQ(IDS_COLUMN_PORT)});
+    ItemAs<QTableWidget>(IDC_CAMERA_LIST)
+        ->setHorizontalHeaderLabels(
+            {UiLanguage::LoadQ(IDS_COLUMN_MODE), UiLanguage::LoadQ(IDS_COLUMN_NAME),
+             UiLanguage::LoadQ(IDS_COLUMN_IP), UiLanguage::LoadQ(IDS_COLUMN_PORT)});
     QTabBar* bar = ItemAs<TabControl>(IDC_PAGES)->Bar();
     const int tabTexts[] = {IDS_TAB_GENERAL, IDS_TAB_OTHERS, IDS_TAB_SMART_UPGRADE};
-    for (int i = 0; i < 3 && i < bar->count(); ++i) bar->setTabText(i, UiLanguage::LoadQ(tabTexts[i]));
+    for (int i = 0; i < 3 && i < bar->count(); ++i)
+        bar->setTabText(i, UiLanguage::LoadQ(tabTexts[i]));
     if (m_basic) m_basic->LoadTexts();
     if (m_other) m_other->LoadTexts();
     if (m_smart) m_smart->LoadTexts();
@@ -192,12 +212,23 @@ platform::LRESULT COrvexDlg::OnMessage(const platform::Message& msg) {
 
 void COrvexDlg::OnCommand(int id) {
     switch (id) {
-        case IDOK: OnApply(); break;
-        case IDCANCEL: EndDialog(IDCANCEL); break;
-        case IDC_EXPORT: OnExport(); break;
-        case IDC_FIND: OnFind(); break;
-        case IDC_ONE_KEY_SET: OnOneKeySet(); break;
-        default: break;
+        case IDOK:
+            OnApply();
+            break;
+        case IDCANCEL:
+            EndDialog(IDCANCEL);
+            break;
+        case IDC_EXPORT:
+            OnExport();
+            break;
+        case IDC_FIND:
+            OnFind();
+            break;
+        case IDC_ONE_KEY_SET:
+            OnOneKeySet();
+            break;
+        default:
+            break;
     }
 }
 
@@ -249,7 +280,9 @@ void COrvexDlg::OnAdapterChange() {
     StartDiscovery(adapter->strIp);
 }
 
-void COrvexDlg::OnFind() { m_scheduler.PostSearchNow(); }
+void COrvexDlg::OnFind() {
+    m_scheduler.PostSearchNow();
+}
 
 int COrvexDlg::FirstSelectedRow() const {
     m_view->Flush();
@@ -261,7 +294,9 @@ int COrvexDlg::FirstSelectedRow() const {
     return first;
 }
 
-void COrvexDlg::OnListClick() { m_table.Select(FirstSelectedRow()); }
+void COrvexDlg::OnListClick() {
+    m_table.Select(FirstSelectedRow());
+}
 
 void COrvexDlg::OnListDoubleClick() {
     const int row = FirstSelectedRow();
@@ -309,8 +344,8 @@ void COrvexDlg::OnOneKeySet() {
     const std::wstring ip =
         OneKeyAddress(adapter->strIp, CodePage::FieldToWide(copy->szIp, sizeof(copy->szIp)));
     if (m_basic) {
-        m_basic->SetNetAddresses(ip, adapter->strSubMask, adapter->strGateway, adapter->strPrimaryDns,
-                                 adapter->strSecondaryDns);
+        m_basic->SetNetAddresses(ip, adapter->strSubMask, adapter->strGateway,
+                                 adapter->strPrimaryDns, adapter->strSecondaryDns);
     }
     CDlgLogin login;
     if (login.DoModal() != IDOK || !StillShown(*copy)) return;
@@ -321,11 +356,14 @@ void COrvexDlg::OnOneKeySet() {
     CodePage::WriteField(block->szSubMask, sizeof(block->szSubMask), adapter->strSubMask);
     CodePage::WriteField(block->szGateway, sizeof(block->szGateway), adapter->strGateway);
     CodePage::WriteField(block->szPrimaryDns, sizeof(block->szPrimaryDns), adapter->strPrimaryDns);
-    CodePage::WriteField(block->szSecondaryDns, sizeof(block->szSecondaryDns), adapter->strSecondaryDns);
+    CodePage::WriteField(block->szSecondaryDns, sizeof(block->szSecondaryDns),
+                         adapter->strSecondaryDns);
     m_scheduler.PostSetRequest(std::move(block));
 }
 
-void COrvexDlg::OnExport() { ListExport::Run(m_table); }
+void COrvexDlg::OnExport() {
+    ListExport::Run(m_table);
+}
 
 void COrvexDlg::ShowAbout() {
     CAboutDlg about(this);

@@ -37,7 +37,8 @@ bool SaysAuthFailed(const std::wstring& text) {
 }
 
 bool SaysFailed(const std::wstring& text) {
-    return (Has(text, L"result") && (Has(text, L"failed") || Has(text, L"erro") || Has(text, L"=-1"))) ||
+    return (Has(text, L"result") &&
+            (Has(text, L"failed") || Has(text, L"erro") || Has(text, L"=-1"))) ||
            (Has(text, L"response") && Has(text, L"-1"));
 }
 
@@ -176,7 +177,8 @@ BOOL CCgiOper::GetCgiValues(const char* url, int timeout, const std::vector<std:
         return FALSE;
     }
     const auto result = map.find(L"result");
-    const bool authFailed = result != map.end() && Has(platform::Trim(result->second), L"Auth Failed");
+    const bool authFailed =
+        result != map.end() && Has(platform::Trim(result->second), L"Auth Failed");
     // An error status is never a success; a camera's refused login in its body is told.
     if (code == kCodeHttpStatus && authFailed) code = 3;
     if (nResult) *nResult = code;

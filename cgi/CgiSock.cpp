@@ -1,7 +1,5 @@
 #include "cgi/CgiSock.h"
 
-#include <poll.h>
-#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -11,20 +9,17 @@
 #include <cstring>
 #include <memory>
 
+#include "cgi/DownloadTarget.h"
 #include "cgi/HttpReplyReader.h"
 #include "cgi/HttpRequest.h"
 #include "cgi/HttpUrl.h"
-#include "cgi/DownloadTarget.h"
 #include "cgi/TraceMsg.h"
-#include "platform/Clock.h"
 #include "platform/CodePage.h"
 #include "platform/ExceptionEx.h"
 #include "platform/TextUtil.h"
 
 namespace orvex {
 
-using platform::Clock;
-using platform::DWORD;
 
 namespace {
 
@@ -38,13 +33,14 @@ constexpr const char* kTraceParseFailed =
     "\r\n---%s:\xBD\xE2\xCE\xF6IP\xBA\xCD\xB6\xCB\xBF\xDA\xCA\xA7\xB0\xDC---";
 
 constexpr std::size_t kFileChunk = 2048;
-constexpr DWORD kSliceMs = 50;
 
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
 
-std::string Narrow(const std::wstring& text) { return platform::CodePage::WideToOem(text); }
+std::string Narrow(const std::wstring& text) {
+    return platform::CodePage::WideToOem(text);
+}
 
 }  // namespace
 
@@ -53,7 +49,9 @@ CCgiSock::CCgiSock() {
     std::memset(m_szSendBuf, 0, sizeof(m_szSendBuf));
 }
 
-CCgiSock::~CCgiSock() { CloseSocket(); }
+CCgiSock::~CCgiSock() {
+    CloseSocket();
+}
 
 void CCgiSock::Reset(int timeout) {
     m_nRetVal = -1;
@@ -63,16 +61,22 @@ void CCgiSock::Reset(int timeout) {
     m_strRecv.clear();
 }
 
-int CCgiSock::Socket() const { return m_stream.Fd(); }
+int CCgiSock::Socket() const {
+    return m_stream.Fd();
+}
 
-void CCgiSock::CloseSocket() { m_stream.Close(); }
+void CCgiSock::CloseSocket() {
+    m_stream.Close();
+}
 
 void CCgiSock::Abort() {
     m_bAbort = 1;
     m_stream.Shutdown();
 }
 
-bool CCgiSock::SendAll(const char* data, std::size_t size, bool more) { return m_stream.SendAll(data, size, more); }
+bool CCgiSock::SendAll(const char* data, std::size_t size, bool more) {
+    return m_stream.SendAll(data, size, more);
+}
 
 BOOL CCgiSock::ParseUrl(const char* url, std::string& path, char (&host)[100], int& port) {
     std::string hostText;
@@ -98,46 +102,8 @@ void CCgiSock::ParseHttpHead(int& headLen, int& contentLen) const {
 }
 
 BOOL CCgiSock::WaitValidConnect(BOOL forWrite, int socket, int minimum) {
-    const DWORD idleLimit = static_cast<DWORD>(m_nTimeout) * 1000 / kSliceMs;
-    const DWORD limitMs = static_cast<DWORD>(m_nTimeout) * 1000;
-    DWORD idle = 0;
-    const DWORD start = Clock::TickCount();
-    const auto slice = Clock::RealDuration(kSliceMs);
-    while (m_bAbort == 0) {
-        Clock::Sleep(1);
-        pollfd pfd{socket, static_cast<short>(forWrite ? POLLOUT : POLLIN), 0};
-        timespec ts{};
-        ts.tv_sec = static_cast<time_t>(slice.count() / 1000000);
-        ts.tv_nsec = static_cast<long>((slice.count() % 1000000) * 1000);
-        const int rc = ppoll(&pfd, 1, &ts, nullptr);
-        if (rc < 0) {
-            if (errno == EINTR) continue;
-            TraceMsg("\n WaitValidConnect error");
-            return FALSE;
-        }
-        bool ready = rc > 0;
-        if (ready && forWrite) {
-            // A refused or reset attempt also reads as writable here: only a connection
-            // without a pending error counts, as a writable socket did on the original
-            // platform. Otherwise this slice passes idle.
-            int error = 0;
-            socklen_t len = sizeof(error);
-            getsockopt(socket, SOL_SOCKET, SO_ERROR, &error, &len);
-            if (error != 0 || (pfd.revents & (POLLERR | POLLHUP))) {
-                ready = false;
-                Clock::Sleep(kSliceMs);
-            }
-        }
-        if (!ready) {
-            if (++idle >= idleLimit) return FALSE;
-            continue;
-        }
-        if (forWrite) return TRUE;
-        int pending = 0;
-        if (ioctl(socket, FIONREAD, &pending) == 0 && pending > minimum) return TRUE;
-        if (static_cast<DWORD>(Clock::TickCount() - start) >= limitMs) return FALSE;
-    }
-    return FALSE;
+    return TcpStream::WaitReady(socket, forWrite != 0, minimum, m_nTimeout, m_bAbort) ? TRUE
+                                                                                      : FALSE;
 }
 
 BOOL CCgiSock::ConnectServer(const char* host, int port) {
@@ -176,7 +142,6 @@ BOOL CCgiSock::ConnectServer(const char* host, int port) {
     return TRUE;
 }
 
-
 int CCgiSock::ReceiveReply() {
     HttpReplyReader reader(Socket(), m_bAbort);
     const std::size_t capacity = sizeof(m_szRecvBuf) - 1;
@@ -208,7 +173,8 @@ int CCgiSock::ReceiveReply() {
 }
 
 int CCgiSock::ContentLength(const HttpReplyReader& reader) {
-    const long long n = reader.Head().contentLength >= 0 ? reader.Head().contentLength : reader.BodyBytes();
+    const long long n =
+        reader.Head().contentLength >= 0 ? reader.Head().contentLength : reader.BodyBytes();
     return static_cast<int>(std::min<long long>(n, INT_MAX));
 }
 
@@ -262,7 +228,8 @@ BOOL CCgiSock::SendCgiCmd_DownloadFile(int kind, const char* url, int timeout, i
     Reset(timeout);
     platform::FaultPoints::Pass("DownloadFile");
     BOOL result = FALSE;
-    const std::size_t capacity = buffer && bufferSize > 0 ? static_cast<std::size_t>(bufferSize) : 0;
+    const std::size_t capacity =
+        buffer && bufferSize > 0 ? static_cast<std::size_t>(bufferSize) : 0;
     do {
         std::string path;
         char host[100];
@@ -285,12 +252,14 @@ BOOL CCgiSock::SendCgiCmd_DownloadFile(int kind, const char* url, int timeout, i
         HttpReplyReader reader(Socket(), m_bAbort);
         DownloadTarget target(saveMode, Narrow(filePath), buffer, capacity);
         // An error page is read to its end, never kept.
-        const int outcome = reader.Read(m_nTimeout, saveMode == 0, [&](const char* data, std::size_t size) {
-            return !reader.Head().Success() || target.Store(data, size);
-        });
+        const int outcome =
+            reader.Read(m_nTimeout, saveMode == 0, [&](const char* data, std::size_t size) {
+                return !reader.Head().Success() || target.Store(data, size);
+            });
         if (reader.Head().Complete()) {
             m_strRecv = reader.HeadText();
-            TraceMsg("\r\n---nHeadLen=%d---nJpgAllLen=%d---", static_cast<int>(reader.Head().headerLength),
+            TraceMsg("\r\n---nHeadLen=%d---nJpgAllLen=%d---",
+                     static_cast<int>(reader.Head().headerLength),
                      static_cast<int>(std::min<long long>(reader.Head().contentLength, INT_MAX)));
             m_nContentLen = ContentLength(reader);
         }
@@ -311,7 +280,9 @@ BOOL CCgiSock::SendCgiCmd_DownloadFile(int kind, const char* url, int timeout, i
     return result;
 }
 
-std::wstring CCgiSock::MakeBoundary() { return HttpRequest::BoundaryStamp(); }
+std::wstring CCgiSock::MakeBoundary() {
+    return HttpRequest::BoundaryStamp();
+}
 
 BOOL CCgiSock::SendCgiCmd_UpgradeFile(const char* url, int timeout, const std::wstring& filePath,
                                       const std::wstring& checksum) {
@@ -343,9 +314,11 @@ BOOL CCgiSock::SendCgiCmd_UpgradeFile(const char* url, int timeout, const std::w
         std::rewind(file.get());
         TraceMsg("\r\n---nFileAllLen=%lld---", fileLen);
         const std::string partHeader = HttpRequest::UploadPartHeader(stamp, localPath);
-        const long long contentLen = static_cast<long long>(partHeader.size() + trailer.size()) + std::max(fileLen, 0LL);
+        const long long contentLen =
+            static_cast<long long>(partHeader.size() + trailer.size()) + std::max(fileLen, 0LL);
         TraceMsg("\r\n---nContAllLen=%lld---", contentLen);
-        const std::string header = HttpRequest::UploadHeader(path, stamp, contentLen, host, port, Narrow(checksum));
+        const std::string header =
+            HttpRequest::UploadHeader(path, stamp, contentLen, host, port, Narrow(checksum));
         m_nRetVal = 12;
         result = SendUpload(header, partHeader, file.get(), fileLen, trailer);
         if (m_nRetVal == 11 || m_nRetVal == 27) break;
@@ -363,7 +336,8 @@ BOOL CCgiSock::SendUpload(const std::string& header, const std::string& partHead
     m_stream.NoDelay();
     // Every piece but the trailer goes out with "more to follow", so that the
     // 2048-byte chunks travel in full segments.
-    if (!SendAll(header.data(), header.size(), true) || !SendAll(partHeader.data(), partHeader.size(), true)) {
+    if (!SendAll(header.data(), header.size(), true) ||
+        !SendAll(partHeader.data(), partHeader.size(), true)) {
         m_nRetVal = 11;
         return FALSE;
     }

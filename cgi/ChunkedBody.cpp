@@ -44,7 +44,8 @@ ChunkedBody::State ChunkedBody::Feed(const char* data, std::size_t size, const S
     std::size_t at = 0;
     while (at < size && m_state == State::kMore) {
         if (m_step == Step::kData) {
-            const std::size_t take = static_cast<std::size_t>(std::min<unsigned long long>(m_left, size - at));
+            const std::size_t take =
+                static_cast<std::size_t>(std::min<unsigned long long>(m_left, size - at));
             if (!sink(data + at, take)) {
                 m_sinkRefused = true;
                 return m_state;

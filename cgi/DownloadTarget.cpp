@@ -4,8 +4,12 @@
 
 namespace orvex {
 
-DownloadTarget::DownloadTarget(int saveMode, std::string filePath, char* buffer, std::size_t capacity)
-    : m_saveMode(saveMode), m_path(std::move(filePath)), m_buffer(buffer), m_capacity(buffer ? capacity : 0) {}
+DownloadTarget::DownloadTarget(int saveMode, std::string filePath, char* buffer,
+                               std::size_t capacity)
+    : m_saveMode(saveMode),
+      m_path(std::move(filePath)),
+      m_buffer(buffer),
+      m_capacity(buffer ? capacity : 0) {}
 
 bool DownloadTarget::Open() {
     if (m_saveMode != 0 || m_file) return true;
@@ -29,7 +33,8 @@ bool DownloadTarget::Store(const char* data, std::size_t size) {
 
 bool DownloadTarget::Finish() {
     if (!Open()) return false;
-    if (m_file && (std::fflush(m_file.get()) != 0 || std::fclose(m_file.release()) != 0)) m_failure = 26;
+    if (m_file && (std::fflush(m_file.get()) != 0 || std::fclose(m_file.release()) != 0))
+        m_failure = 26;
     return m_failure == 0;
 }
 

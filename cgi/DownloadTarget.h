@@ -21,7 +21,9 @@ public:
 
 private:
     struct Closer {
-        void operator()(std::FILE* f) const { if (f) std::fclose(f); }
+        void operator()(std::FILE* f) const {
+            if (f) std::fclose(f);
+        }
     };
     bool Open();
 

@@ -55,7 +55,8 @@ long long LengthOf(std::string_view value) {
 
 bool EndsInChunked(std::string_view value) {
     const auto comma = value.rfind(',');
-    const std::string_view last = TrimBlanks(comma == std::string_view::npos ? value : value.substr(comma + 1));
+    const std::string_view last =
+        TrimBlanks(comma == std::string_view::npos ? value : value.substr(comma + 1));
     return SameName(last, "chunked");
 }
 

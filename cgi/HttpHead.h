@@ -8,11 +8,11 @@ namespace orvex {
 // header ends, and how the body is framed. Header names are matched without regard to
 // case; a line may end in CR LF or LF alone.
 struct HttpHead {
-    int status = 0;               // 100..999; 0 while unknown
-    std::size_t headerLength = 0; // bytes through the empty line; 0 while incomplete
-    long long contentLength = -1; // -1 when the reply names none
-    bool chunked = false;         // Transfer-Encoding ends in "chunked"
-    bool malformed = false;       // no status line, or a bad or conflicting Content-Length
+    int status = 0;                // 100..999; 0 while unknown
+    std::size_t headerLength = 0;  // bytes through the empty line; 0 while incomplete
+    long long contentLength = -1;  // -1 when the reply names none
+    bool chunked = false;          // Transfer-Encoding ends in "chunked"
+    bool malformed = false;        // no status line, or a bad or conflicting Content-Length
 
     bool Complete() const { return headerLength > 0; }
     bool Success() const { return status >= 200 && status <= 299; }

@@ -46,7 +46,8 @@ int HttpReplyReader::Read(int timeoutSeconds, bool idle, const Sink& sink) {
             return kNoReply;
         }
         if (rc == 0) {
-            if (static_cast<DWORD>(Clock::TickCount() - (idle ? last : start)) >= limitMs) return AtTimeOut();
+            if (static_cast<DWORD>(Clock::TickCount() - (idle ? last : start)) >= limitMs)
+                return AtTimeOut();
             continue;
         }
         const ssize_t n = recv(m_socket, buffer, sizeof(buffer), MSG_DONTWAIT);
@@ -56,7 +57,8 @@ int HttpReplyReader::Read(int timeoutSeconds, bool idle, const Sink& sink) {
         if (n == 0) return AtClose();
         last = Clock::TickCount();
         const std::size_t size = static_cast<std::size_t>(n);
-        const int outcome = m_headDone ? TakeBodyBytes(buffer, size, sink) : TakeHeaderBytes(buffer, size, sink);
+        const int outcome =
+            m_headDone ? TakeBodyBytes(buffer, size, sink) : TakeHeaderBytes(buffer, size, sink);
         if (outcome != kMore) return outcome;
     }
 }
@@ -95,7 +97,8 @@ int HttpReplyReader::TakeBodyBytes(const char* data, std::size_t size, const Sin
     std::size_t take = size;
     if (m_head.contentLength >= 0) {
         // Never more than the announced body; bytes beyond it are dropped.
-        take = static_cast<std::size_t>(std::min<long long>(static_cast<long long>(size), m_head.contentLength - m_body));
+        take = static_cast<std::size_t>(
+            std::min<long long>(static_cast<long long>(size), m_head.contentLength - m_body));
     }
     if (take > 0 && !sink(data, take)) return kSinkRefused;
     m_body += static_cast<long long>(take);
@@ -105,7 +108,8 @@ int HttpReplyReader::TakeBodyBytes(const char* data, std::size_t size, const Sin
 int HttpReplyReader::AtTimeOut() {
     if (m_headDone && CloseDelimited() && m_body > 0) {
         // A peer that never closes: what it sent stands.
-        TraceMsg("\r\n---reply without length or close: %lld body bytes taken at the time-out---", m_body);
+        TraceMsg("\r\n---reply without length or close: %lld body bytes taken at the time-out---",
+                 m_body);
         m_timedOutWithBody = true;
         return kComplete;
     }

@@ -26,7 +26,8 @@ public:
     };
     using Sink = ChunkedBody::Sink;
 
-    HttpReplyReader(int socket, const std::atomic<std::uint8_t>& abort) : m_socket(socket), m_abort(abort) {}
+    HttpReplyReader(int socket, const std::atomic<std::uint8_t>& abort)
+        : m_socket(socket), m_abort(abort) {}
 
     // Waits at most `timeoutSeconds` clock seconds: from the start, or since the last byte
     // when `idle` is set. A header that arrived with some body bytes but neither a length,
@@ -46,7 +47,9 @@ private:
     int TakeBodyBytes(const char* data, std::size_t size, const Sink& sink);
     int AtTimeOut();
     int AtClose() const;
-    bool CloseDelimited() const { return !m_head.chunked && m_head.contentLength < 0 && !m_head.Bodyless(); }
+    bool CloseDelimited() const {
+        return !m_head.chunked && m_head.contentLength < 0 && !m_head.Bodyless();
+    }
 
     static constexpr int kMore = -1;
     int m_socket;

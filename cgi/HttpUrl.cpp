@@ -31,7 +31,8 @@ bool HttpUrl::Split(const std::string& url, std::string& path, std::string& host
         if (colon == 0 || colon >= 20) return false;
         hostText = authority.substr(0, colon);
         long value = 0;
-        for (std::size_t i = colon + 1; i < authority.size() && authority[i] >= '0' && authority[i] <= '9'; ++i) {
+        for (std::size_t i = colon + 1;
+             i < authority.size() && authority[i] >= '0' && authority[i] <= '9'; ++i) {
             value = value * 10 + (authority[i] - '0');
             if (value > 65535) return false;  // would wrap into a different port
         }

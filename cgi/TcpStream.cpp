@@ -4,14 +4,26 @@
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
 
+#include "cgi/TraceMsg.h"
 #include "platform/Clock.h"
 
 namespace orvex {
+
+using platform::Clock;
+using platform::DWORD;
+
+namespace {
+
+constexpr DWORD kSliceMs = 50;
+
+}  // namespace
 
 bool TcpStream::Open() {
     Close();
@@ -83,6 +95,50 @@ bool TcpStream::Resolve(const char* host, in_addr* address) {
     *address = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr;
     freeaddrinfo(found);
     return true;
+}
+
+bool TcpStream::WaitReady(int socket, bool forWrite, int minimum, int timeoutSeconds,
+                          const std::atomic<std::uint8_t>& abort) {
+    const DWORD idleLimit = static_cast<DWORD>(timeoutSeconds) * 1000 / kSliceMs;
+    const DWORD limitMs = static_cast<DWORD>(timeoutSeconds) * 1000;
+    DWORD idle = 0;
+    const DWORD start = Clock::TickCount();
+    const auto slice = Clock::RealDuration(kSliceMs);
+    while (abort == 0) {
+        Clock::Sleep(1);
+        pollfd pfd{socket, static_cast<short>(forWrite ? POLLOUT : POLLIN), 0};
+        timespec ts{};
+        ts.tv_sec = static_cast<time_t>(slice.count() / 1000000);
+        ts.tv_nsec = static_cast<long>((slice.count() % 1000000) * 1000);
+        const int rc = ppoll(&pfd, 1, &ts, nullptr);
+        if (rc < 0) {
+            if (errno == EINTR) continue;
+            TraceMsg("\n WaitValidConnect error");
+            return false;
+        }
+        bool ready = rc > 0;
+        if (ready && forWrite) {
+            // A refused or reset attempt also reads as writable here: only a connection
+            // without a pending error counts, as a writable socket did on the original
+            // platform. Otherwise this slice passes idle.
+            int error = 0;
+            socklen_t len = sizeof(error);
+            getsockopt(socket, SOL_SOCKET, SO_ERROR, &error, &len);
+            if (error != 0 || (pfd.revents & (POLLERR | POLLHUP))) {
+                ready = false;
+                Clock::Sleep(kSliceMs);
+            }
+        }
+        if (!ready) {
+            if (++idle >= idleLimit) return false;
+            continue;
+        }
+        if (forWrite) return true;
+        int pending = 0;
+        if (ioctl(socket, FIONREAD, &pending) == 0 && pending > minimum) return true;
+        if (static_cast<DWORD>(Clock::TickCount() - start) >= limitMs) return false;
+    }
+    return false;
 }
 
 }  // namespace orvex

@@ -1,7 +1,9 @@
 #pragma once
 #include <netinet/in.h>
 
+#include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <mutex>
 
 namespace orvex {
@@ -29,6 +31,11 @@ public:
     // Send and receive time-outs in clock seconds; no Nagle delay.
     void SetTimeouts(int seconds);
     void NoDelay();
+    // Waits in 50 ms slices for the socket to be writable (a connection without a pending
+    // error) or to hold more than `minimum` readable bytes, at most `timeoutSeconds` clock
+    // seconds; false at the time-out, on an error or once `abort` is set.
+    static bool WaitReady(int socket, bool forWrite, int minimum, int timeoutSeconds,
+                          const std::atomic<std::uint8_t>& abort);
     // A dotted address or a name the resolver knows.
     static bool Resolve(const char* host, in_addr* address);
 

@@ -86,8 +86,9 @@ private:
     CameraTableView* m_view;
     const std::size_t m_limit;
     std::mutex m_lock;
-    std::unordered_map<CameraKey, std::size_t, KeyHash> m_index;            // key -> entry
-    std::unordered_map<std::uint64_t, std::vector<std::size_t>> m_byMac;  // MAC -> entries, ascending
+    std::unordered_map<CameraKey, std::size_t, KeyHash> m_index;  // key -> entry
+    std::unordered_map<std::uint64_t, std::vector<std::size_t>>
+        m_byMac;  // MAC -> entries, ascending
     std::vector<DeviceRecord> m_entries;
     std::vector<CameraRow> m_rows;
     std::vector<RowSource> m_sources;  // one per row

@@ -16,9 +16,9 @@ class CUpdateThread;
 struct DiscoveryOutcome {
     enum Kind { kNone, kCameraReply, kSweep, kSetReply, kSendFailed, kSearchFailed };
     Kind kind = kNone;
-    int code = 0;              // set result, or the failure code
-    bool merged = false;       // kCameraReply: the table took the record
-    DeviceRecord record;       // kCameraReply: the record as received
+    int code = 0;         // set result, or the failure code
+    bool merged = false;  // kCameraReply: the table took the record
+    DeviceRecord record;  // kCameraReply: the record as received
 };
 
 // The discovery steps a window takes, shared by the main window and orvexctl.

@@ -10,7 +10,9 @@
 namespace orvex {
 namespace {
 
-std::string Utf8(const std::wstring& text) { return platform::CodePage::WideToUtf8(text); }
+std::string Utf8(const std::wstring& text) {
+    return platform::CodePage::WideToUtf8(text);
+}
 
 std::string Seconds(double seconds) {
     char text[32];
@@ -35,22 +37,24 @@ bool UpgradeReport::AllVerified(const std::vector<UpgradeOutcome>& outcomes) {
 std::string UpgradeReport::Text(const std::vector<UpgradeOutcome>& outcomes) {
     std::string text;
     for (const UpgradeOutcome& o : outcomes) {
-        text += o.target.host + ":" + std::to_string(o.target.port) + "\t" + Verdict(o) + "\tstatus " +
-                std::to_string(o.status) + " " + Utf8(o.text) + "\tversion " +
+        text += o.target.host + ":" + std::to_string(o.target.port) + "\t" + Verdict(o) +
+                "\tstatus " + std::to_string(o.status) + " " + Utf8(o.text) + "\tversion " +
                 (o.versionBefore.empty() ? "?" : o.versionBefore) + " -> " +
-                (o.versionAfter.empty() ? "?" : o.versionAfter) + "\t" + Seconds(o.seconds) + " s\n";
+                (o.versionAfter.empty() ? "?" : o.versionAfter) + "\t" + Seconds(o.seconds) +
+                " s\n";
     }
     return text;
 }
 
 std::string UpgradeReport::Csv(const std::vector<UpgradeOutcome>& outcomes) {
     std::string out =
-        "host,port,mac,verdict,status,text,version_before,version_after,expected,seconds,http_status\r\n";
+        "host,port,mac,verdict,status,text,version_before,version_after,expected,seconds,http_"
+        "status\r\n";
     for (const UpgradeOutcome& o : outcomes) {
-        out += CameraReport::CsvRow({o.target.host, std::to_string(o.target.port), o.target.mac, Verdict(o),
-                                     std::to_string(o.status), Utf8(o.text), o.versionBefore, o.versionAfter,
-                                     o.expected, Seconds(o.seconds),
-                                     o.httpStatus ? std::to_string(o.httpStatus) : ""});
+        out += CameraReport::CsvRow(
+            {o.target.host, std::to_string(o.target.port), o.target.mac, Verdict(o),
+             std::to_string(o.status), Utf8(o.text), o.versionBefore, o.versionAfter, o.expected,
+             Seconds(o.seconds), o.httpStatus ? std::to_string(o.httpStatus) : ""});
     }
     return out;
 }
@@ -81,14 +85,14 @@ std::string UpgradeReport::Json(const std::vector<UpgradeOutcome>& outcomes) {
     return JsonText(document);
 }
 
-std::string UpgradeReport::SetUidCsv(const std::string& host, int port, const std::string& uid, int code,
-                                     const std::string& text) {
+std::string UpgradeReport::SetUidCsv(const std::string& host, int port, const std::string& uid,
+                                     int code, const std::string& text) {
     return "host,port,uid,result,text\r\n" +
            CameraReport::CsvRow({host, std::to_string(port), uid, std::to_string(code), text});
 }
 
-std::string UpgradeReport::SetUidJson(const std::string& host, int port, const std::string& uid, int code,
-                                      const std::string& text) {
+std::string UpgradeReport::SetUidJson(const std::string& host, int port, const std::string& uid,
+                                      int code, const std::string& text) {
     Json::Value document(Json::objectValue);
     document["host"] = host;
     document["port"] = port;

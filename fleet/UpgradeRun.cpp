@@ -28,8 +28,12 @@ std::wstring WithHttpStatus(std::wstring text, int status, int http) {
 
 }  // namespace
 
-UpgradeRun::UpgradeRun(UpgradeTarget target, const UpgradePlan& plan, CameraLookup* cameras, Progress progress)
-    : m_target(std::move(target)), m_plan(plan), m_cameras(cameras), m_progress(std::move(progress)) {
+UpgradeRun::UpgradeRun(UpgradeTarget target, const UpgradePlan& plan, CameraLookup* cameras,
+                       Progress progress)
+    : m_target(std::move(target)),
+      m_plan(plan),
+      m_cameras(cameras),
+      m_progress(std::move(progress)) {
     Put(m_login.szHost, m_target.host);
     m_login.nPort = m_target.port;
     Put(m_login.szUser, plan.user);
@@ -46,7 +50,8 @@ std::string UpgradeRun::ReadVersion(const CameraLogin& login, UpgradePlan::Mode 
     std::vector<std::wstring> values;
     int result = 0, length = 0;
     const std::wstring key = mode == UpgradePlan::kWebUi ? L"app_version" : L"sys_ver";
-    if (!oper.GetCgiValues(url.c_str(), 5, {key}, values, &result, &length) || values.empty()) return "";
+    if (!oper.GetCgiValues(url.c_str(), 5, {key}, values, &result, &length) || values.empty())
+        return "";
     const std::string version = platform::Trim(CodePage::WideToOem(values[0]));
     return version == "NotFindKey" ? "" : version;
 }
@@ -89,20 +94,26 @@ UpgradeOutcome UpgradeRun::Run() {
 
     outcome.status = m_final;
     outcome.text = m_plan.mode == UpgradePlan::kSmart
-                       ? SmartStatusText(outcome.status, 0, m_engine.SysVer(), m_engine.LatestName(), kLanguageEnglish).text
+                       ? SmartStatusText(outcome.status, 0, m_engine.SysVer(),
+                                         m_engine.LatestName(), kLanguageEnglish)
+                             .text
                        : ManualStatusText(outcome.status, 0, kLanguageEnglish).text;
     if (outcome.status != kStatusComplete) outcome.httpStatus = m_engine.HttpErrorStatus();
     outcome.text = WithHttpStatus(outcome.text, outcome.status, outcome.httpStatus);
     if (outcome.status == kStatusComplete) {
-        outcome.versionAfter = ReadVersion(m_engine.Login(), m_plan.mode);  // where the camera is now
+        outcome.versionAfter =
+            ReadVersion(m_engine.Login(), m_plan.mode);  // where the camera is now
         if (m_plan.mode == UpgradePlan::kSmart) {
             outcome.expected = CodePage::WideToOem(m_engine.LatestName());
-            outcome.verified = !outcome.versionAfter.empty() && outcome.versionAfter == outcome.expected;
+            outcome.verified =
+                !outcome.versionAfter.empty() && outcome.versionAfter == outcome.expected;
         } else {
-            outcome.verified = !outcome.versionAfter.empty() && outcome.versionAfter != outcome.versionBefore;
+            outcome.verified =
+                !outcome.versionAfter.empty() && outcome.versionAfter != outcome.versionBefore;
         }
     }
-    outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    outcome.seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return outcome;
 }
 
@@ -112,12 +123,14 @@ int UpgradeRun::Tick(void* user) {
     const int status = run->m_engine.Status();
     RefreshCameraAddress(run->m_login, run->m_engine, run->m_cameras);
     const bool smart = run->m_plan.mode == UpgradePlan::kSmart;
-    StatusText shown =
-        smart ? SmartStatusText(status, n, run->m_engine.SysVer(), run->m_engine.LatestName(), kLanguageEnglish)
-              : ManualStatusText(status, n, kLanguageEnglish);
-    if (!shown.goesOn) shown.text = WithHttpStatus(shown.text, status, run->m_engine.HttpErrorStatus());
+    StatusText shown = smart ? SmartStatusText(status, n, run->m_engine.SysVer(),
+                                               run->m_engine.LatestName(), kLanguageEnglish)
+                             : ManualStatusText(status, n, kLanguageEnglish);
+    if (!shown.goesOn)
+        shown.text = WithHttpStatus(shown.text, status, run->m_engine.HttpErrorStatus());
     CCgiSock& sock = run->m_engine.CgiOper().Sock();
-    if (run->m_progress) run->m_progress(status, n, shown.text, sock.m_nUploadSent, sock.m_nUploadTotal);
+    if (run->m_progress)
+        run->m_progress(status, n, shown.text, sock.m_nUploadSent, sock.m_nUploadTotal);
     if (shown.goesOn) return 0;
     run->m_final = status;
     run->m_done.Set();

@@ -15,8 +15,9 @@ namespace orvex {
 struct UpgradePlan {
     enum Mode { kSmart, kWebUi, kSystem };
     Mode mode = kSmart;
-    std::string file;      // the firmware file of a manual upgrade
-    std::string version;   // smart: the version to ask the firmware server about (empty: the camera's own)
+    std::string file;  // the firmware file of a manual upgrade
+    std::string
+        version;  // smart: the version to ask the firmware server about (empty: the camera's own)
     std::string user;
     std::string password;
     // Smart: asked when the camera already runs the newest version; true continues.
@@ -55,10 +56,11 @@ class UpgradeRun {
 public:
     // Told each second: status, phase counter, the text the dialogs show for them, upload
     // bytes sent and total (manual).
-    using Progress =
-        std::function<void(int status, int phase, const std::wstring& text, long long sent, long long total)>;
+    using Progress = std::function<void(int status, int phase, const std::wstring& text,
+                                        long long sent, long long total)>;
 
-    UpgradeRun(UpgradeTarget target, const UpgradePlan& plan, CameraLookup* cameras, Progress progress);
+    UpgradeRun(UpgradeTarget target, const UpgradePlan& plan, CameraLookup* cameras,
+               Progress progress);
     UpgradeOutcome Run();
 
     // The version a run of this plan changes, as the camera reports it (get_status.cgi):

@@ -4,20 +4,30 @@
 #include <QLineEdit>
 #include <QValidator>
 
-#include "ui/LimitEdit.h"
 #include "platform/CodePage.h"
 #include "platform/TextUtil.h"
 #include "resources/Resource.h"
 #include "ui/IpAddressCtrl.h"
+#include "ui/LimitEdit.h"
 #include "ui/UiLanguage.h"
 #include "ui/UiServices.h"
 
 namespace orvex {
 namespace {
 
-constexpr int kAddressIds[] = {IDC_BASIC_IP, IDC_BASIC_MASK, IDC_BASIC_GATEWAY, IDC_BASIC_DNS1, IDC_BASIC_DNS2};
-constexpr int kAllIds[] = {IDC_BASIC_NAME_LABEL, IDC_BASIC_NAME, IDC_BASIC_PORT_LABEL, IDC_BASIC_PORT, IDC_BASIC_PORT_SPIN, IDC_BASIC_NETWORK_LABEL, IDC_BASIC_NETWORK, IDC_BASIC_IP_LABEL, IDC_BASIC_IP, IDC_BASIC_MASK_LABEL, IDC_BASIC_MASK,
-                           IDC_BASIC_GATEWAY_LABEL, IDC_BASIC_GATEWAY, IDC_BASIC_DNS1_LABEL, IDC_BASIC_DNS1, IDC_BASIC_DNS2_LABEL, IDC_BASIC_DNS2, IDC_BASIC_UID_LABEL, IDC_BASIC_UID, IDC_BASIC_INNER_ACCESS_LABEL, IDC_BASIC_INNER_ACCESS, IDC_BASIC_OPEN};
+constexpr int kAddressIds[] = {IDC_BASIC_IP, IDC_BASIC_MASK, IDC_BASIC_GATEWAY, IDC_BASIC_DNS1,
+                               IDC_BASIC_DNS2};
+constexpr int kAllIds[] = {IDC_BASIC_NAME_LABEL,   IDC_BASIC_NAME,
+                           IDC_BASIC_PORT_LABEL,   IDC_BASIC_PORT,
+                           IDC_BASIC_PORT_SPIN,    IDC_BASIC_NETWORK_LABEL,
+                           IDC_BASIC_NETWORK,      IDC_BASIC_IP_LABEL,
+                           IDC_BASIC_IP,           IDC_BASIC_MASK_LABEL,
+                           IDC_BASIC_MASK,         IDC_BASIC_GATEWAY_LABEL,
+                           IDC_BASIC_GATEWAY,      IDC_BASIC_DNS1_LABEL,
+                           IDC_BASIC_DNS1,         IDC_BASIC_DNS2_LABEL,
+                           IDC_BASIC_DNS2,         IDC_BASIC_UID_LABEL,
+                           IDC_BASIC_UID,          IDC_BASIC_INNER_ACCESS_LABEL,
+                           IDC_BASIC_INNER_ACCESS, IDC_BASIC_OPEN};
 constexpr int kMaxPort = 65535;  // what a 16-bit port field holds: what is shown is what is sent
 
 // Refuses typed text that reads as a number above kMaxPort, as the filter refuses
@@ -53,9 +63,17 @@ bool CDlgBasicInfo::OnInitDialog() {
 }
 
 void CDlgBasicInfo::LoadTexts() {
-    const std::pair<int, int> labels[] = {{IDC_BASIC_NAME_LABEL, IDS_NAME}, {IDC_BASIC_PORT_LABEL, IDS_HTTP_PORT}, {IDC_BASIC_NETWORK_LABEL, IDS_NETWORK}, {IDC_BASIC_IP_LABEL, IDS_IP},
-                                          {IDC_BASIC_MASK_LABEL, IDS_SUB_MASK}, {IDC_BASIC_GATEWAY_LABEL, IDS_GATEWAY}, {IDC_BASIC_DNS1_LABEL, IDS_PRIMARY_DNS}, {IDC_BASIC_DNS2_LABEL, IDS_SECONDARY_DNS},
-                                          {IDC_BASIC_INNER_ACCESS_LABEL, IDS_INNER_ACCESS}, {IDC_BASIC_OPEN, IDS_OPEN_PAGE}, {IDC_BASIC_UID_LABEL, IDS_UID}};
+    const std::pair<int, int> labels[] = {{IDC_BASIC_NAME_LABEL, IDS_NAME},
+                                          {IDC_BASIC_PORT_LABEL, IDS_HTTP_PORT},
+                                          {IDC_BASIC_NETWORK_LABEL, IDS_NETWORK},
+                                          {IDC_BASIC_IP_LABEL, IDS_IP},
+                                          {IDC_BASIC_MASK_LABEL, IDS_SUB_MASK},
+                                          {IDC_BASIC_GATEWAY_LABEL, IDS_GATEWAY},
+                                          {IDC_BASIC_DNS1_LABEL, IDS_PRIMARY_DNS},
+                                          {IDC_BASIC_DNS2_LABEL, IDS_SECONDARY_DNS},
+                                          {IDC_BASIC_INNER_ACCESS_LABEL, IDS_INNER_ACCESS},
+                                          {IDC_BASIC_OPEN, IDS_OPEN_PAGE},
+                                          {IDC_BASIC_UID_LABEL, IDS_UID}};
     for (const auto& [id, text] : labels) SetItemText(id, UiLanguage::Load(text));
     auto* mode = ItemAs<QComboBox>(IDC_BASIC_NETWORK);
     const int selected = mode->currentIndex();
@@ -91,11 +109,16 @@ void CDlgBasicInfo::ShowDeviceInfo(const DeviceRecord* record) {
     mode->setCurrentIndex(record->byNetMode <= 1 ? record->byNetMode : -1);
     ApplyNetworkMode(record->byNetMode);
     SetItemText(IDC_BASIC_IP, CodePage::FieldToWide(record->szIp, sizeof(record->szIp)));
-    SetItemText(IDC_BASIC_MASK, CodePage::FieldToWide(record->szSubMask, sizeof(record->szSubMask)));
-    SetItemText(IDC_BASIC_GATEWAY, CodePage::FieldToWide(record->szGateway, sizeof(record->szGateway)));
-    SetItemText(IDC_BASIC_DNS1, CodePage::FieldToWide(record->szPrimaryDns, sizeof(record->szPrimaryDns)));
-    SetItemText(IDC_BASIC_DNS2, CodePage::FieldToWide(record->szSecondaryDns, sizeof(record->szSecondaryDns)));
-    SetItemText(IDC_BASIC_UID, CodePage::FieldToWide(record->szDeviceId, sizeof(record->szDeviceId)));
+    SetItemText(IDC_BASIC_MASK,
+                CodePage::FieldToWide(record->szSubMask, sizeof(record->szSubMask)));
+    SetItemText(IDC_BASIC_GATEWAY,
+                CodePage::FieldToWide(record->szGateway, sizeof(record->szGateway)));
+    SetItemText(IDC_BASIC_DNS1,
+                CodePage::FieldToWide(record->szPrimaryDns, sizeof(record->szPrimaryDns)));
+    SetItemText(IDC_BASIC_DNS2,
+                CodePage::FieldToWide(record->szSecondaryDns, sizeof(record->szSecondaryDns)));
+    SetItemText(IDC_BASIC_UID,
+                CodePage::FieldToWide(record->szDeviceId, sizeof(record->szDeviceId)));
     SetItemText(IDC_BASIC_INNER_ACCESS, WebAddress(*record));
 }
 
@@ -121,9 +144,11 @@ void CDlgBasicInfo::SaveToRecord(DeviceRecord& record) const {
     // The name control is read-only: the camera's own bytes go back, without the white
     // space at their ends, so a name in any character set reaches the camera unchanged.
     const std::wstring shown = platform::Trim(ItemText(IDC_BASIC_NAME));
-    const std::wstring own = platform::Trim(CodePage::Utf8FieldToWide(record.szName, sizeof(record.szName)));
+    const std::wstring own =
+        platform::Trim(CodePage::Utf8FieldToWide(record.szName, sizeof(record.szName)));
     if (shown == own) {
-        platform::PutFieldString(record.szName, platform::Trim(platform::FieldString(record.szName)));
+        platform::PutFieldString(record.szName,
+                                 platform::Trim(platform::FieldString(record.szName)));
     } else {
         platform::PutFieldString(record.szName, CodePage::WideToUtf8(shown));
     }
@@ -154,7 +179,8 @@ void CDlgBasicInfo::OnUpDown(int id, int delta) {
 }
 
 void CDlgBasicInfo::OnSelChange(int id) {
-    if (id == IDC_BASIC_NETWORK) ApplyNetworkMode(ItemAs<QComboBox>(IDC_BASIC_NETWORK)->currentIndex());
+    if (id == IDC_BASIC_NETWORK)
+        ApplyNetworkMode(ItemAs<QComboBox>(IDC_BASIC_NETWORK)->currentIndex());
 }
 
 void CDlgBasicInfo::OnCommand(int id) {

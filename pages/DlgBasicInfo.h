@@ -17,8 +17,9 @@ public:
 
     // Shows the record, or clears and disables the page for none.
     void ShowDeviceInfo(const DeviceRecord* record);
-    void SetNetAddresses(const std::wstring& ip, const std::wstring& mask, const std::wstring& gateway,
-                         const std::wstring& primaryDns, const std::wstring& secondaryDns);
+    void SetNetAddresses(const std::wstring& ip, const std::wstring& mask,
+                         const std::wstring& gateway, const std::wstring& primaryDns,
+                         const std::wstring& secondaryDns);
     // Name, port, network mode and the five addresses into the record; the rest stays.
     void SaveToRecord(DeviceRecord& record) const;
     void LoadTexts();

@@ -18,7 +18,10 @@
 namespace orvex {
 namespace {
 
-constexpr int kFactIds[] = {IDC_OTHER_VERSION_LABEL, IDC_OTHER_MAC_LABEL, IDC_OTHER_DDNS_LABEL, IDC_OTHER_UID_LABEL, IDC_OTHER_VERSION, IDC_OTHER_MAC, IDC_OTHER_DDNS_PASSWORD, IDC_OTHER_UID, IDC_MANUAL_UPGRADE, IDC_SET_UID_LABEL, IDC_SET_UID_EDIT, IDC_SET_UID};
+constexpr int kFactIds[] = {IDC_OTHER_VERSION_LABEL, IDC_OTHER_MAC_LABEL, IDC_OTHER_DDNS_LABEL,
+                            IDC_OTHER_UID_LABEL,     IDC_OTHER_VERSION,   IDC_OTHER_MAC,
+                            IDC_OTHER_DDNS_PASSWORD, IDC_OTHER_UID,       IDC_MANUAL_UPGRADE,
+                            IDC_SET_UID_LABEL,       IDC_SET_UID_EDIT,    IDC_SET_UID};
 
 }  // namespace
 
@@ -33,8 +36,13 @@ bool CDlgOtherInfo::OnInitDialog() {
 }
 
 void CDlgOtherInfo::LoadTexts() {
-    const std::pair<int, int> texts[] = {{IDC_OTHER_VERSION_LABEL, IDS_VERSION}, {IDC_OTHER_MAC_LABEL, IDS_MAC}, {IDC_OTHER_DDNS_LABEL, IDS_DDNS_PASSWORD}, {IDC_OTHER_UID_LABEL, IDS_UID},
-                                         {IDC_MANUAL_UPGRADE, IDS_MANUAL_UPGRADE}, {IDC_SET_UID_LABEL, IDS_SET_UID}, {IDC_SET_UID, IDS_SET}};
+    const std::pair<int, int> texts[] = {{IDC_OTHER_VERSION_LABEL, IDS_VERSION},
+                                         {IDC_OTHER_MAC_LABEL, IDS_MAC},
+                                         {IDC_OTHER_DDNS_LABEL, IDS_DDNS_PASSWORD},
+                                         {IDC_OTHER_UID_LABEL, IDS_UID},
+                                         {IDC_MANUAL_UPGRADE, IDS_MANUAL_UPGRADE},
+                                         {IDC_SET_UID_LABEL, IDS_SET_UID},
+                                         {IDC_SET_UID, IDS_SET}};
     for (const auto& [id, text] : texts) SetItemText(id, UiLanguage::Load(text));
 }
 
@@ -42,15 +50,19 @@ void CDlgOtherInfo::ShowDeviceInfo(const DeviceRecord* record) {
     for (int id : kFactIds) EnableItem(id, record != nullptr);
     if (!record) {
         m_DeviceInfo = DeviceRecord();
-        for (int id : {IDC_OTHER_VERSION, IDC_OTHER_MAC, IDC_OTHER_DDNS_PASSWORD, IDC_OTHER_UID}) SetItemText(id, L"");  // the typed UID stays
+        for (int id : {IDC_OTHER_VERSION, IDC_OTHER_MAC, IDC_OTHER_DDNS_PASSWORD, IDC_OTHER_UID})
+            SetItemText(id, L"");  // the typed UID stays
         return;
     }
     using platform::CodePage;
     m_DeviceInfo = *record;
-    SetItemText(IDC_OTHER_VERSION, CodePage::FieldToWide(record->szVersion, sizeof(record->szVersion)));
+    SetItemText(IDC_OTHER_VERSION,
+                CodePage::FieldToWide(record->szVersion, sizeof(record->szVersion)));
     SetItemText(IDC_OTHER_MAC, platform::Widen(MacText(*record)));
-    SetItemText(IDC_OTHER_DDNS_PASSWORD, CodePage::FieldToWide(record->szDdnsPassword, sizeof(record->szDdnsPassword)));
-    SetItemText(IDC_OTHER_UID, CodePage::FieldToWide(record->szDeviceId, sizeof(record->szDeviceId)));
+    SetItemText(IDC_OTHER_DDNS_PASSWORD,
+                CodePage::FieldToWide(record->szDdnsPassword, sizeof(record->szDdnsPassword)));
+    SetItemText(IDC_OTHER_UID,
+                CodePage::FieldToWide(record->szDeviceId, sizeof(record->szDeviceId)));
 }
 
 void CDlgOtherInfo::OnCommand(int id) {
@@ -91,7 +103,8 @@ void CDlgOtherInfo::OnSetUid() {
     QPointer<CDlgOtherInfo> alive(this);
     CDlgLogin login;
     if (login.DoModal() != IDOK || !alive || !StillShows(shown)) return;
-    const CameraLogin task = SetUidLoginFor(m_DeviceInfo, login.m_strAccount, login.m_strPassword, uid);
+    const CameraLogin task =
+        SetUidLoginFor(m_DeviceInfo, login.m_strAccount, login.m_strPassword, uid);
     UpgradeTask none;
     std::memset(&none, 0, sizeof(none));
     m_UpgradeHandle.AbortUpgrade();
@@ -109,7 +122,8 @@ void CDlgOtherInfo::OnSetUid() {
 int CDlgOtherInfo::SetUidResultCallback(int code, void* user) {
     if (user) {
         auto* page = static_cast<CDlgOtherInfo*>(user);
-        platform::WindowRegistry::Post(page->Handle(), kMsgSetUidResult, static_cast<platform::WPARAM>(code), 0);
+        platform::WindowRegistry::Post(page->Handle(), kMsgSetUidResult,
+                                       static_cast<platform::WPARAM>(code), 0);
     }
     return 0;
 }

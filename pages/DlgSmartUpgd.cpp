@@ -31,7 +31,9 @@ CDlgSmartUpgd::CDlgSmartUpgd(QWidget* parent) : CDialog(IDD_SMART_UPGRADE, paren
     SetLeftoverHandler(DeleteTickText);
 }
 
-CDlgSmartUpgd::~CDlgSmartUpgd() { StopSmartUpgrade(); }
+CDlgSmartUpgd::~CDlgSmartUpgd() {
+    StopSmartUpgrade();
+}
 
 bool CDlgSmartUpgd::OnInitDialog() {
     SetItemText(IDC_SMART_ACCOUNT, L"admin");
@@ -45,7 +47,10 @@ bool CDlgSmartUpgd::OnInitDialog() {
 void CDlgSmartUpgd::LoadTexts() {
     SetItemText(IDC_SMART_HELP, L"    " + UiLanguage::Load(IDS_SMART_HELP));
     SetItemText(IDC_SMART_HELP_ACCOUNT, L"    " + UiLanguage::Load(IDS_SMART_HELP_ACCOUNT));
-    const std::pair<int, int> texts[] = {{IDC_SMART_ACCOUNT_LABEL, IDS_CAMERA_ACCOUNT}, {IDC_SMART_PASSWORD_LABEL, IDS_CAMERA_PASSWORD}, {IDC_SMART_UPGRADE, IDS_UPGRADE_FIRMWARE}, {IDC_SMART_LOG_GROUP, IDS_OPERATION_LOG}};
+    const std::pair<int, int> texts[] = {{IDC_SMART_ACCOUNT_LABEL, IDS_CAMERA_ACCOUNT},
+                                         {IDC_SMART_PASSWORD_LABEL, IDS_CAMERA_PASSWORD},
+                                         {IDC_SMART_UPGRADE, IDS_UPGRADE_FIRMWARE},
+                                         {IDC_SMART_LOG_GROUP, IDS_OPERATION_LOG}};
     for (const auto& [id, text] : texts) SetItemText(id, UiLanguage::Load(text));
 }
 
@@ -66,8 +71,9 @@ void CDlgSmartUpgd::OnUpgradeFirmware() {
     std::memset(&m_Task, 0, sizeof(m_Task));
     m_Task.bUpgradeSystem = 1;
     m_Task.bUpgradeWebUi = 0;
-    platform::CodePage::WriteField(m_Task.szVersion, sizeof(m_Task.szVersion),
-                                   platform::CodePage::FieldToWide(m_Device.szVersion, sizeof(m_Device.szVersion)));
+    platform::CodePage::WriteField(
+        m_Task.szVersion, sizeof(m_Task.szVersion),
+        platform::CodePage::FieldToWide(m_Device.szVersion, sizeof(m_Device.szVersion)));
     m_Task.nCheckMode = 2;
     m_Task.nSystemMode = 2;
     m_Upgrade.Prepare(1, m_Login, m_Task);
@@ -118,8 +124,8 @@ int CDlgSmartUpgd::ProcessTimer(void* user) {
     const int n = page->m_Upgrade.TickElapsed();
     const int status = page->m_Upgrade.Status();
     RefreshCameraAddress(page->m_Login, page->m_Upgrade, page->m_pMainDlg);
-    const StatusText shown = SmartStatusText(status, n, page->m_Upgrade.SysVer(), page->m_Upgrade.LatestName(),
-                                             UiLanguage::Current());
+    const StatusText shown = SmartStatusText(status, n, page->m_Upgrade.SysVer(),
+                                             page->m_Upgrade.LatestName(), UiLanguage::Current());
     TraceMsg("\r\n---ProcessTimer nStatus=%d---", status);
     PostTickText(page->Handle(), status, LogTimePrefix() + shown.text);
     if (shown.goesOn) return 0;
@@ -131,7 +137,8 @@ int CDlgSmartUpgd::ProcessTimer(void* user) {
 int CDlgSmartUpgd::ConfirmUpgradeProc(void* user) {
     auto* page = static_cast<CDlgSmartUpgd*>(user);
     if (!page) return 1;
-    const int answer = page->m_boxes.Show(UiLanguage::Load(IDS_CONFIRM_SAME_VERSION), UiLanguage::Load(IDS_PROMPT), BoxIcon::kQuestion);
+    const int answer = page->m_boxes.Show(UiLanguage::Load(IDS_CONFIRM_SAME_VERSION),
+                                          UiLanguage::Load(IDS_PROMPT), BoxIcon::kQuestion);
     return answer == kIdOk ? 0 : 1;
 }
 

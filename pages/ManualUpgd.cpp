@@ -16,7 +16,9 @@
 
 namespace orvex {
 
-CManualUpgd::CManualUpgd(QWidget* parent) : CDialog(IDD_MANUAL_UPGRADE, parent) { SetLeftoverHandler(DeleteTickText); }
+CManualUpgd::CManualUpgd(QWidget* parent) : CDialog(IDD_MANUAL_UPGRADE, parent) {
+    SetLeftoverHandler(DeleteTickText);
+}
 
 CManualUpgd::~CManualUpgd() {
     StopManualUpgrade();
@@ -35,20 +37,35 @@ bool CManualUpgd::OnInitDialog() {
 
 void CManualUpgd::LoadTexts() {
     SetWindowText(UiLanguage::Load(IDS_MANUAL_TITLE));
-    const std::pair<int, int> texts[] = {{IDC_MANUAL_WEBUI, IDS_WEBUI_FIRMWARE}, {IDC_MANUAL_SYSTEM, IDS_SYSTEM_FIRMWARE}, {IDC_MANUAL_FILE_LABEL, IDS_FILE},
-                                         {IDC_MANUAL_OPEN, IDS_OPEN_FILE}, {IDOK, IDS_UPGRADE},    {IDCANCEL, IDS_EXIT}};
+    const std::pair<int, int> texts[] = {{IDC_MANUAL_WEBUI, IDS_WEBUI_FIRMWARE},
+                                         {IDC_MANUAL_SYSTEM, IDS_SYSTEM_FIRMWARE},
+                                         {IDC_MANUAL_FILE_LABEL, IDS_FILE},
+                                         {IDC_MANUAL_OPEN, IDS_OPEN_FILE},
+                                         {IDOK, IDS_UPGRADE},
+                                         {IDCANCEL, IDS_EXIT}};
     for (const auto& [id, text] : texts) SetItemText(id, UiLanguage::Load(text));
     SetItemText(IDC_MANUAL_STATUS, L"");
 }
 
 void CManualUpgd::OnCommand(int id) {
     switch (id) {
-        case IDC_MANUAL_WEBUI: m_nUpgradeType = 0; break;
-        case IDC_MANUAL_SYSTEM: m_nUpgradeType = 1; break;
-        case IDC_MANUAL_OPEN: OnOpen(); break;
-        case IDOK: OnUpgrade(); break;
-        case IDCANCEL: EndDialog(IDCANCEL); break;  // Exit and the close box
-        default: break;
+        case IDC_MANUAL_WEBUI:
+            m_nUpgradeType = 0;
+            break;
+        case IDC_MANUAL_SYSTEM:
+            m_nUpgradeType = 1;
+            break;
+        case IDC_MANUAL_OPEN:
+            OnOpen();
+            break;
+        case IDOK:
+            OnUpgrade();
+            break;
+        case IDCANCEL:
+            EndDialog(IDCANCEL);
+            break;  // Exit and the close box
+        default:
+            break;
     }
 }
 

@@ -28,7 +28,9 @@ bool TakeRefusal() {
 
 }  // namespace
 
-int Thread::LiveCount() { return g_live.load(); }
+int Thread::LiveCount() {
+    return g_live.load();
+}
 
 void Thread::RefuseStarts(int after, int count) {
     std::lock_guard<std::mutex> guard(g_refusalLock);
@@ -37,7 +39,9 @@ void Thread::RefuseStarts(int after, int count) {
     g_refusals = count;
 }
 
-Thread::~Thread() { Join(); }
+Thread::~Thread() {
+    Join();
+}
 
 bool Thread::Start(Procedure procedure, LeftoverHandler leftovers) {
     if (m_thread.joinable() || TakeRefusal()) return false;
@@ -46,15 +50,15 @@ bool Thread::Start(Procedure procedure, LeftoverHandler leftovers) {
     m_id = id;
     m_exitCode = kStillActive;
     try {
-        m_thread = std::thread([this, id, procedure = std::move(procedure),
-                                leftovers = std::move(leftovers)] {
-            ThreadMessages::AdoptThreadId(id);
-            const DWORD code = procedure();
-            for (const Message& msg : ThreadMessages::DestroyQueue(id)) {
-                if (leftovers) leftovers(msg);
-            }
-            m_exitCode = code;
-        });
+        m_thread = std::thread(
+            [this, id, procedure = std::move(procedure), leftovers = std::move(leftovers)] {
+                ThreadMessages::AdoptThreadId(id);
+                const DWORD code = procedure();
+                for (const Message& msg : ThreadMessages::DestroyQueue(id)) {
+                    if (leftovers) leftovers(msg);
+                }
+                m_exitCode = code;
+            });
     } catch (const std::system_error&) {
         ThreadMessages::DestroyQueue(id);
         m_id = 0;

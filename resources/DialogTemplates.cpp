@@ -122,7 +122,8 @@ const DialogTemplate kManual = {IDD_MANUAL_UPGRADE /* 133 */, 316, 96, "MS Shell
 }  // namespace
 
 const DialogTemplate* FindDialogTemplate(int id) {
-    for (const DialogTemplate* t : {&kAbout, &kMain, &kBasic, &kOther, &kLogin, &kSmart, &kManual}) {
+    for (const DialogTemplate* t :
+         {&kAbout, &kMain, &kBasic, &kOther, &kLogin, &kSmart, &kManual}) {
         if (t->id == id) return t;
     }
     return nullptr;

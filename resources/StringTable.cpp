@@ -1,9 +1,9 @@
 // The string table in English (1033) and Simplified Chinese (2052), ids 101 to 201.
 #include "resources/StringTable.h"
 
-#include "resources/Resource.h"
-
 #include <iterator>
+
+#include "resources/Resource.h"
 
 namespace orvex {
 namespace {

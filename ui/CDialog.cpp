@@ -12,14 +12,14 @@
 #include <QRadioButton>
 #include <stdexcept>
 
-#include "ui/LimitEdit.h"
-#include "ui/XPButton.h"
 #include "ui/DialogMessageTarget.h"
 #include "ui/IpAddressCtrl.h"
+#include "ui/LimitEdit.h"
 #include "ui/ReportList.h"
 #include "ui/TabControl.h"
 #include "ui/UiLanguage.h"
 #include "ui/UpDownCtrl.h"
+#include "ui/XPButton.h"
 
 namespace orvex {
 namespace {
@@ -43,7 +43,8 @@ CDialog::CDialog(int templateId, QWidget* parent)
       m_units(DialogFont(m_template->fontFace, m_template->fontPoints)) {
     setFont(DialogFont(m_template->fontFace, m_template->fontPoints));
     m_target = std::make_shared<DialogMessageTarget>(
-        this, [this](const platform::Message& msg) { return OnMessage(msg); }, [this] { OnMessagesDrained(); });
+        this, [this](const platform::Message& msg) { return OnMessage(msg); },
+        [this] { OnMessagesDrained(); });
     m_hwnd = platform::WindowRegistry::Register(m_target);
 }
 
@@ -58,8 +59,12 @@ void CDialog::SetLeftoverHandler(std::function<void(const platform::Message&)> h
     m_leftover = std::move(handler);
 }
 
-void CDialog::PumpMessages() { m_target->Drain(); }
-void CDialog::ReleaseSenders() { m_target->ReleaseSenders(); }
+void CDialog::PumpMessages() {
+    m_target->Drain();
+}
+void CDialog::ReleaseSenders() {
+    m_target->ReleaseSenders();
+}
 
 void CDialog::Build() {
     if (m_built) return;
@@ -99,7 +104,8 @@ QWidget* CDialog::CreateControl(const ControlTemplate& control) {
             return label;
         }
         case ControlKind::kEdit: {
-            QLineEdit* edit = (control.style & kStyleFiltered) ? new CLimitEdit(this) : new QLineEdit(this);
+            QLineEdit* edit =
+                (control.style & kStyleFiltered) ? new CLimitEdit(this) : new QLineEdit(this);
             edit->setReadOnly(control.style & kStyleReadOnly);
             if (control.style & kStylePassword) edit->setEchoMode(QLineEdit::Password);
             edit->setText(text);
@@ -122,7 +128,8 @@ QWidget* CDialog::CreateControl(const ControlTemplate& control) {
         case ControlKind::kRadio:
             return new QRadioButton(text, this);
         case ControlKind::kPushButton: {
-            QPushButton* button = (control.style & kStyleOwnerDraw) ? new CXPButton(this) : new QPushButton(this);
+            QPushButton* button =
+                (control.style & kStyleOwnerDraw) ? new CXPButton(this) : new QPushButton(this);
             button->setText(text);
             // Where Enter is swallowed, a focused button must not take it either.
             button->setAutoDefault(!SwallowsEnterAndEscape());
@@ -138,14 +145,16 @@ void CDialog::Connect(const ControlTemplate& control, QWidget* widget) {
     if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
         connect(button, &QAbstractButton::clicked, this, [this, id] { OnCommand(id); });
     } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
-        connect(combo, QOverload<int>::of(&QComboBox::activated), this, [this, id] { OnSelChange(id); });
+        connect(combo, QOverload<int>::of(&QComboBox::activated), this,
+                [this, id] { OnSelChange(id); });
     } else if (auto* tabs = qobject_cast<TabControl*>(widget)) {
         connect(tabs, &TabControl::SelectionChanged, this, [this, id] { OnSelChange(id); });
     } else if (auto* upDown = qobject_cast<UpDownCtrl*>(widget)) {
         connect(upDown, &UpDownCtrl::Stepped, this, [this, id](int delta) { OnUpDown(id, delta); });
     } else if (auto* list = qobject_cast<ReportList*>(widget)) {
         connect(list, &ReportList::Clicked, this, [this, id] { OnNotify(id, kNotifyClick); });
-        connect(list, &ReportList::DoubleClicked, this, [this, id] { OnNotify(id, kNotifyDoubleClick); });
+        connect(list, &ReportList::DoubleClicked, this,
+                [this, id] { OnNotify(id, kNotifyDoubleClick); });
     }
 }
 
@@ -234,7 +243,9 @@ void CDialog::SetItemTextColor(int id, const QColor& color) {
     w->setPalette(palette);
 }
 
-void CDialog::SetWindowText(const std::wstring& text) { setWindowTitle(ToQString(text)); }
+void CDialog::SetWindowText(const std::wstring& text) {
+    setWindowTitle(ToQString(text));
+}
 
 void CDialog::OnCommand(int id) {
     if (id == 1) OnOK();

@@ -106,7 +106,8 @@ std::wstring IpAddressCtrl::Text() const {
 void IpAddressCtrl::SetText(const std::wstring& dotted) {
     const QStringList parts = ToQString(dotted).split('.');
     for (std::size_t i = 0; i < m_fields.size(); ++i) {
-        const QString part = static_cast<int>(i) < parts.size() ? parts[static_cast<int>(i)].trimmed() : QString();
+        const QString part =
+            static_cast<int>(i) < parts.size() ? parts[static_cast<int>(i)].trimmed() : QString();
         bool ok = false;
         const int value = part.toInt(&ok);
         m_fields[i]->setText(ok && value >= 0 && value <= 255 ? QString::number(value) : QString());
@@ -133,7 +134,8 @@ bool IpAddressCtrl::TakeKey(std::size_t index, const QKeyEvent& key) {
     if (key.text() == "." || key.text() == " ") {
         // Moves on only from a field that holds digits, and not right after a third digit
         // has moved on already (the "." of "127.").
-        if (!advanced && index + 1 < m_fields.size() && !m_fields[index]->text().isEmpty()) FocusField(index + 1);
+        if (!advanced && index + 1 < m_fields.size() && !m_fields[index]->text().isEmpty())
+            FocusField(index + 1);
         return true;
     }
     if (key.key() == Qt::Key_Backspace && index > 0 && m_fields[index]->text().isEmpty()) {
@@ -173,7 +175,8 @@ void IpAddressCtrl::ShowContextMenu(std::size_t index, const QPoint& globalPos) 
 bool IpAddressCtrl::eventFilter(QObject* watched, QEvent* event) {
     const std::size_t index = IndexOf(watched);
     if (index < m_fields.size()) {
-        if (event->type() == QEvent::KeyPress && TakeKey(index, *static_cast<QKeyEvent*>(event))) return true;
+        if (event->type() == QEvent::KeyPress && TakeKey(index, *static_cast<QKeyEvent*>(event)))
+            return true;
         if (event->type() == QEvent::MouseButtonPress) m_advancedTo = -1;
         if (event->type() == QEvent::ContextMenu) {
             ShowContextMenu(index, static_cast<QContextMenuEvent*>(event)->globalPos());

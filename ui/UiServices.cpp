@@ -4,8 +4,8 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QMetaObject>
-#include <QPushButton>
 #include <QProcess>
+#include <QPushButton>
 #include <QThread>
 #include <mutex>
 
@@ -48,23 +48,27 @@ public:
                             icon == BoxIcon::kQuestion ? QMessageBox::Ok | QMessageBox::Cancel
                                                        : QMessageBox::Ok);
             box.button(QMessageBox::Ok)->setText(UiLanguage::LoadQ(IDS_OK));
-            if (icon == BoxIcon::kQuestion) box.button(QMessageBox::Cancel)->setText(UiLanguage::LoadQ(IDS_CANCEL));
+            if (icon == BoxIcon::kQuestion)
+                box.button(QMessageBox::Cancel)->setText(UiLanguage::LoadQ(IDS_CANCEL));
             return box.exec() == QMessageBox::Ok ? kIdOk : kIdCancel;
         });
     }
-    std::wstring SaveFileName(const std::wstring& initialName, const std::wstring& filter) override {
+    std::wstring SaveFileName(const std::wstring& initialName,
+                              const std::wstring& filter) override {
         return OnUiThread([&] {
             QFileDialog dialog(nullptr, QString(), ToQString(initialName), QtFilter(filter));
             dialog.setAcceptMode(QFileDialog::AcceptSave);
             dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
             dialog.selectFile(ToQString(initialName));
-            if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::wstring();
+            if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+                return std::wstring();
             return FromQString(dialog.selectedFiles().first());
         });
     }
     std::wstring OpenFileName(const std::wstring& filter) override {
         return OnUiThread([&] {
-            return FromQString(QFileDialog::getOpenFileName(nullptr, QString(), QString(), QtFilter(filter)));
+            return FromQString(
+                QFileDialog::getOpenFileName(nullptr, QString(), QString(), QtFilter(filter)));
         });
     }
     void ShellOpen(const std::string& target) override {
@@ -76,7 +80,8 @@ std::mutex g_lock;
 std::shared_ptr<UiServices> g_services;
 
 int Box(int textId, BoxIcon icon) {
-    return UiServices::Current()->MessageBox(UiLanguage::Load(textId), UiLanguage::Load(IDS_PROMPT), icon);
+    return UiServices::Current()->MessageBox(UiLanguage::Load(textId), UiLanguage::Load(IDS_PROMPT),
+                                             icon);
 }
 
 }  // namespace
@@ -92,8 +97,14 @@ void UiServices::Install(std::shared_ptr<UiServices> services) {
     g_services = std::move(services);
 }
 
-int InformationBox(int textId) { return Box(textId, BoxIcon::kInformation); }
-int WarningBox(int textId) { return Box(textId, BoxIcon::kWarning); }
-int ConfirmBox(int textId) { return Box(textId, BoxIcon::kQuestion); }
+int InformationBox(int textId) {
+    return Box(textId, BoxIcon::kInformation);
+}
+int WarningBox(int textId) {
+    return Box(textId, BoxIcon::kWarning);
+}
+int ConfirmBox(int textId) {
+    return Box(textId, BoxIcon::kQuestion);
+}
 
 }  // namespace orvex

@@ -76,7 +76,8 @@ void CXPButton::paintEvent(QPaintEvent*) {
 
     m_bFocus = hasFocus();
     m_bHighlight = m_bFocus || isDown() || isDefault();
-    const QRect inner(r.left() + kEdge, r.top() + kEdge, r.width() - 2 * kEdge, r.height() - 2 * kEdge);
+    const QRect inner(r.left() + kEdge, r.top() + kEdge, r.width() - 2 * kEdge,
+                      r.height() - 2 * kEdge);
     DrawGradient(painter, inner);
     if (m_bHover || m_bFocus) DrawInsideBorder(painter, inner);
 
@@ -99,7 +100,8 @@ void CXPButton::paintEvent(QPaintEvent*) {
     } else {
         // Embossed: a light copy one pixel down and right under a grey one.
         painter.setPen(Qt::white);
-        painter.drawText(textRect.translated(1, 1), Qt::AlignLeft | Qt::AlignTop | Qt::TextShowMnemonic, text());
+        painter.drawText(textRect.translated(1, 1),
+                         Qt::AlignLeft | Qt::AlignTop | Qt::TextShowMnemonic, text());
         painter.setPen(QColor(128, 128, 128));
         painter.drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextShowMnemonic, text());
     }

@@ -15,7 +15,8 @@ std::string FieldText(const char (&field)[N]) {
 }
 
 bool NeedsEscape(unsigned char c) {
-    return c <= 0x20 || c >= 0x7F || c == '&' || c == '#' || c == '%' || c == '+' || c == '=' || c == '?';
+    return c <= 0x20 || c >= 0x7F || c == '&' || c == '#' || c == '%' || c == '+' || c == '=' ||
+           c == '?';
 }
 
 }  // namespace
@@ -37,14 +38,18 @@ std::string CameraQuery::EscapeValue(const std::string& value) {
     return out;
 }
 
-std::string CameraQuery::BuildUrl(const CameraLogin& login, int kind, const std::string& command, bool hasQuery) {
-    if (kind == 8) return "http://" + FirmwareHost() + ":" + std::to_string(kFirmwarePort) + "/" + command;
+std::string CameraQuery::BuildUrl(const CameraLogin& login, int kind, const std::string& command,
+                                  bool hasQuery) {
+    if (kind == 8)
+        return "http://" + FirmwareHost() + ":" + std::to_string(kFirmwarePort) + "/" + command;
     const std::string host = FieldText(login.szHost);
-    const std::string base = login.nPort == 80 ? "http://" + host + "/"
-                                               : "http://" + host + ":" + std::to_string(login.nPort) + "/";
+    const std::string base = login.nPort == 80
+                                 ? "http://" + host + "/"
+                                 : "http://" + host + ":" + std::to_string(login.nPort) + "/";
     const std::string u = EscapeValue(FieldText(login.szUser));
     const std::string p = EscapeValue(FieldText(login.szPassword));
-    return base + command + (hasQuery ? "&" : "?") + "user=" + u + "&pwd=" + p + "&loginuse=" + u + "&loginpas=" + p;
+    return base + command + (hasQuery ? "&" : "?") + "user=" + u + "&pwd=" + p + "&loginuse=" + u +
+           "&loginpas=" + p;
 }
 
 }  // namespace orvex

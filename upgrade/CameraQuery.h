@@ -10,7 +10,8 @@ namespace orvex {
 class CameraQuery {
 public:
     // The firmware server's base for kind 8 (no login), the camera's otherwise.
-    static std::string BuildUrl(const CameraLogin& login, int kind, const std::string& command, bool hasQuery);
+    static std::string BuildUrl(const CameraLogin& login, int kind, const std::string& command,
+                                bool hasQuery);
     // A value as it may stand in a query: every character that would change the request
     // (space, & # % + = ?, control characters, bytes 0x80 and above) as %XX; every other
     // character as it is, so an ordinary password goes out byte for byte.

@@ -37,7 +37,9 @@ void PutField(char (&field)[N], const std::wstring& text) {
     CodePage::WriteField(field, N, text);
 }
 
-std::string Oem(const std::wstring& text) { return CodePage::WideToOem(text); }
+std::string Oem(const std::wstring& text) {
+    return CodePage::WideToOem(text);
+}
 
 }  // namespace
 
@@ -48,7 +50,9 @@ CUpgradeHandle::CUpgradeHandle() : m_Requests(new CgiRequest[6]) {
 }
 
 // A running worker is stopped by its owner first; this only makes sure none is left.
-CUpgradeHandle::~CUpgradeHandle() { StopUpgrade(); }
+CUpgradeHandle::~CUpgradeHandle() {
+    StopUpgrade();
+}
 
 BOOL CUpgradeHandle::InitUpgradeThread() {
     TraceMsg("\r\n---InitUpgradeThread---begin---");
@@ -176,7 +180,8 @@ void CUpgradeHandle::ExecCgiRequest(CgiRequest& request) {
             }
             m_arrValues.clear();
             request.nValueCount = 0;
-            ok = m_CgiOper.GetCgiValues(request.szUrl, p.nTimeout, keys, m_arrValues, &nResult, &contentLen);
+            ok = m_CgiOper.GetCgiValues(request.szUrl, p.nTimeout, keys, m_arrValues, &nResult,
+                                        &contentLen);
             request.nValueCount = static_cast<int>(m_arrValues.size());
             break;
         }
@@ -186,8 +191,8 @@ void CUpgradeHandle::ExecCgiRequest(CgiRequest& request) {
                                        &contentLen);
             break;
         default:
-            ok = m_CgiOper.DownloadFile(p.nCmdKind, request.szUrl, p.nTimeout, p.nSaveMode, filePath,
-                                        p.pBuffer, p.nBufferSize, &nResult, &contentLen);
+            ok = m_CgiOper.DownloadFile(p.nCmdKind, request.szUrl, p.nTimeout, p.nSaveMode,
+                                        filePath, p.pBuffer, p.nBufferSize, &nResult, &contentLen);
             break;
     }
     p.nContentLen = contentLen;
@@ -206,21 +211,23 @@ std::string CUpgradeHandle::BuildStatusRequest() {
 
 std::string CUpgradeHandle::BuildWebUiUpload() {
     CgiRequest& r = ResetSlot(kSlotWebUi, 3, 5);
-    if (m_Task.szWebUiFile[0] != '\0') PutField(r.params.szFilePath, CodePage::FieldToWide(m_Task.szWebUiFile, 512));
+    if (m_Task.szWebUiFile[0] != '\0')
+        PutField(r.params.szFilePath, CodePage::FieldToWide(m_Task.szWebUiFile, 512));
     return "upgrade_htmls.cgi";
 }
 
 std::string CUpgradeHandle::BuildSystemUpload() {
     CgiRequest& r = ResetSlot(kSlotSystem, 3, 5);
-    if (m_Task.szSystemFile[0] != '\0') PutField(r.params.szFilePath, CodePage::FieldToWide(m_Task.szSystemFile, 512));
+    if (m_Task.szSystemFile[0] != '\0')
+        PutField(r.params.szFilePath, CodePage::FieldToWide(m_Task.szSystemFile, 512));
     return "upgrade_firmware.cgi";
 }
 
 std::string CUpgradeHandle::BuildAutoDownload() {
     ResetSlot(kSlotAutoDownload, 1, 50);
     // The port is always 80, whatever the server's document names.
-    return "auto_download_file.cgi?server=" + Oem(DownloadServer()) + "&port=80&file=" +
-           Oem(DownloadFile()) + "&type=0";
+    return "auto_download_file.cgi?server=" + Oem(DownloadServer()) +
+           "&port=80&file=" + Oem(DownloadFile()) + "&type=0";
 }
 
 std::string CUpgradeHandle::BuildFirmwareQuery(char* buffer, int bufferSize) {
@@ -233,7 +240,8 @@ std::string CUpgradeHandle::BuildFirmwareQuery(char* buffer, int bufferSize) {
 
 std::string CUpgradeHandle::BuildSetDeviceId() {
     ResetSlot(kSlotDeviceId, 1, 5);
-    return "set_factory_param.cgi?deviceid=" + CameraQuery::EscapeValue(Oem(FieldText(Login().szDeviceId)));
+    return "set_factory_param.cgi?deviceid=" +
+           CameraQuery::EscapeValue(Oem(FieldText(Login().szDeviceId)));
 }
 
 platform::DWORD CUpgradeHandle::ThreadUpgrade(CUpgradeHandle* handle) {
@@ -276,7 +284,8 @@ BOOL CUpgradeHandle::QueryLatestFirmware() {
     RunCgiRequest(request, command, false);
     if (request.params.nResult != 0) return FALSE;
     std::wstring name, server, file;
-    if (!CJsonHandle().ParseFirmwareInfo(CodePage::AnsiToWide(reply), name, server, file)) return FALSE;
+    if (!CJsonHandle().ParseFirmwareInfo(CodePage::AnsiToWide(reply), name, server, file))
+        return FALSE;
     m_results.StoreFirmware(name, server, file);
     return TRUE;
 }

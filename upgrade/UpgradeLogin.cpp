@@ -15,7 +15,8 @@ void PutIfNotEmpty(char (&field)[N], const std::wstring& text) {
     if (!text.empty()) CodePage::WriteField(field, N, text);
 }
 
-CameraLogin BaseLogin(const DeviceRecord& device, const std::wstring& user, const std::wstring& password) {
+CameraLogin BaseLogin(const DeviceRecord& device, const std::wstring& user,
+                      const std::wstring& password) {
     CameraLogin login;
     std::memset(&login, 0, sizeof(login));
     PutIfNotEmpty(login.szHost, CodePage::FieldToWide(device.szIp, sizeof(device.szIp)));
@@ -31,7 +32,8 @@ CameraLogin UpgradeLoginFor(const DeviceRecord& device, const std::wstring& user
                             const std::wstring& password) {
     CameraLogin login = BaseLogin(device, user, password);
     login.nNetMode = device.byNetMode;
-    PutIfNotEmpty(login.szDeviceId, CodePage::FieldToWide(device.szDeviceId, sizeof(device.szDeviceId)));
+    PutIfNotEmpty(login.szDeviceId,
+                  CodePage::FieldToWide(device.szDeviceId, sizeof(device.szDeviceId)));
     PutIfNotEmpty(login.szMac, platform::Widen(platform::Trim(MacText(device))));
     return login;
 }

@@ -23,10 +23,12 @@ void UpgradeResults::ClearStatus() {
 void UpgradeResults::StoreStatus(const std::vector<std::wstring>& values) {
     std::lock_guard<std::mutex> guard(m_lock);
     std::wstring* targets[] = {&m_strSysVer, &m_strAppVersion, &m_strParamsMd5, &m_strOemId};
-    for (std::size_t i = 0; i < 4; ++i) *targets[i] = i < values.size() ? platform::Trim(values[i]) : L"";
+    for (std::size_t i = 0; i < 4; ++i)
+        *targets[i] = i < values.size() ? platform::Trim(values[i]) : L"";
 }
 
-void UpgradeResults::StoreFirmware(const std::wstring& name, const std::wstring& server, const std::wstring& file) {
+void UpgradeResults::StoreFirmware(const std::wstring& name, const std::wstring& server,
+                                   const std::wstring& file) {
     std::lock_guard<std::mutex> guard(m_lock);
     m_strLatestName = name;
     m_strDownloadServer = server;

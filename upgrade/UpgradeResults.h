@@ -14,7 +14,8 @@ public:
     void ClearStatus();
     // sys_ver, app_version, params_md5, oem_id in that order, trimmed; missing ones empty.
     void StoreStatus(const std::vector<std::wstring>& values);
-    void StoreFirmware(const std::wstring& name, const std::wstring& server, const std::wstring& file);
+    void StoreFirmware(const std::wstring& name, const std::wstring& server,
+                       const std::wstring& file);
 
     std::wstring SysVer() const;
     std::wstring LatestName() const;

@@ -71,10 +71,12 @@ std::map<std::string, std::string> HttpRequest::QueryValues() const {
     std::size_t i = 0;
     while (i <= query.size()) {
         const std::size_t amp = query.find('&', i);
-        const std::string pair = query.substr(i, amp == std::string::npos ? std::string::npos : amp - i);
+        const std::string pair =
+            query.substr(i, amp == std::string::npos ? std::string::npos : amp - i);
         const auto eq = pair.find('=');
         if (!pair.empty()) {
-            values[Unescape(pair.substr(0, eq))] = eq == std::string::npos ? "" : Unescape(pair.substr(eq + 1));
+            values[Unescape(pair.substr(0, eq))] =
+                eq == std::string::npos ? "" : Unescape(pair.substr(eq + 1));
         }
         if (amp == std::string::npos) break;
         i = amp + 1;
@@ -107,7 +109,9 @@ void HttpConnection::WaitForClose(const std::atomic<bool>& stop) {
     }
 }
 
-HttpServer::~HttpServer() { Stop(); }
+HttpServer::~HttpServer() {
+    Stop();
+}
 
 bool HttpServer::Start(const std::string& ip, int port, Handler handler, std::string* error) {
     std::lock_guard<std::mutex> life(m_lifeLock);
@@ -124,7 +128,8 @@ bool HttpServer::Start(const std::string& ip, int port, Handler handler, std::st
     local.sin_addr.s_addr = address;
     local.sin_port = htons(static_cast<std::uint16_t>(port));
     if (bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof(local)) != 0 || listen(fd, 64) != 0) {
-        *error = "cannot listen on " + ip + ":" + std::to_string(port) + ": " + std::strerror(errno);
+        *error =
+            "cannot listen on " + ip + ":" + std::to_string(port) + ": " + std::strerror(errno);
         close(fd);
         return false;
     }
@@ -211,13 +216,15 @@ void HttpServer::Serve(int fd) {
             const std::string line = data.substr(at, end - at);
             const auto colon = line.find(':');
             if (colon != std::string::npos) {
-                request.headers[Lower(TrimBlanks(line.substr(0, colon)))] = TrimBlanks(line.substr(colon + 1));
+                request.headers[Lower(TrimBlanks(line.substr(0, colon)))] =
+                    TrimBlanks(line.substr(colon + 1));
             }
             at = end + 2;
         }
         const auto length = request.headers.find("content-length");
-        const std::size_t bodyLen =
-            length == request.headers.end() ? 0 : std::strtoull(length->second.c_str(), nullptr, 10);
+        const std::size_t bodyLen = length == request.headers.end()
+                                        ? 0
+                                        : std::strtoull(length->second.c_str(), nullptr, 10);
         data.erase(0, headerEnd + 4);
         complete = bodyLen <= kMaxBody && ReadAtLeast(fd, data, bodyLen);
         request.body = data.substr(0, bodyLen);

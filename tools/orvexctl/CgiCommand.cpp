@@ -17,7 +17,9 @@ constexpr const char* kCgiUsage =
     " (each with [--timeout SECONDS])";
 constexpr int kFirmwareBufferSize = 512;
 
-std::string Narrow(const std::wstring& text) { return platform::CodePage::WideToOem(text); }
+std::string Narrow(const std::wstring& text) {
+    return platform::CodePage::WideToOem(text);
+}
 
 void PrintResult(int nResult, int contentLen) {
     std::printf("nResult=%d\ncontentLen=%d\n", nResult, contentLen);
@@ -48,8 +50,10 @@ int RunCgi(const Arguments& all) {
             if (i + 1 >= all.size()) return BadArguments(all[i] + " needs a value");
             const bool isKind = all[i] == "--kind";
             if (isKind && verb != "download") return BadArguments("--kind is for download only");
-            if (!ParseInteger(all[i + 1], isKind ? 4 : 1, isKind ? 8 : 3600, isKind ? &kind : &timeout)) {
-                return BadArguments(all[i] + (isKind ? " takes 4 to 8" : " takes 1 to 3600 seconds") +
+            if (!ParseInteger(all[i + 1], isKind ? 4 : 1, isKind ? 8 : 3600,
+                              isKind ? &kind : &timeout)) {
+                return BadArguments(all[i] +
+                                    (isKind ? " takes 4 to 8" : " takes 1 to 3600 seconds") +
                                     ", got '" + all[i + 1] + "'");
             }
             ++i;
@@ -73,7 +77,8 @@ int RunCgi(const Arguments& all) {
         if (rest.empty()) return BadArguments("values needs at least one KEY");
         std::vector<std::wstring> keys, values;
         for (const std::string& key : rest) keys.push_back(platform::CodePage::AnsiToWide(key));
-        const orvex::BOOL ok = oper.GetCgiValues(url.c_str(), seconds, keys, values, &nResult, &contentLen);
+        const orvex::BOOL ok =
+            oper.GetCgiValues(url.c_str(), seconds, keys, values, &nResult, &contentLen);
         PrintResult(nResult, contentLen);
         PrintHttpStatus(oper.Sock());
         for (std::size_t i = 0; i < values.size(); ++i) {
@@ -83,8 +88,9 @@ int RunCgi(const Arguments& all) {
     }
     if (verb == "upload") {
         if (rest.size() != 1) return BadArguments("upload takes a URL and one FILE");
-        const orvex::BOOL ok = oper.UpgradeFile(url.c_str(), seconds, platform::CodePage::AnsiToWide(rest[0]),
-                                                L"", &nResult, &contentLen);
+        const orvex::BOOL ok =
+            oper.UpgradeFile(url.c_str(), seconds, platform::CodePage::AnsiToWide(rest[0]), L"",
+                             &nResult, &contentLen);
         PrintResult(nResult, contentLen);
         PrintHttpStatus(oper.Sock());
         PrintText(oper.Sock().m_strRecv);
@@ -94,8 +100,9 @@ int RunCgi(const Arguments& all) {
         if (!rest.empty()) return BadArguments("download takes a URL and --kind");
         // As the engine asks the firmware server: into a 512-byte buffer that keeps its zero.
         char buffer[kFirmwareBufferSize] = {};
-        const orvex::BOOL ok = oper.DownloadFile(static_cast<int>(kind), url.c_str(), seconds, 1, L"",
-                                                 buffer, kFirmwareBufferSize - 1, &nResult, &contentLen);
+        const orvex::BOOL ok =
+            oper.DownloadFile(static_cast<int>(kind), url.c_str(), seconds, 1, L"", buffer,
+                              kFirmwareBufferSize - 1, &nResult, &contentLen);
         PrintResult(nResult, contentLen);
         PrintHttpStatus(oper.Sock());
         PrintText(buffer);

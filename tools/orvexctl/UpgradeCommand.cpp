@@ -19,21 +19,24 @@
 #include "platform/TextUtil.h"
 #include "resources/Resource.h"
 #include "resources/StringTable.h"
+#include "tools/orvexctl/PasswordInput.h"
+#include "tools/orvexctl/UpgradeProgress.h"
 #include "upgrade/UidFormat.h"
 #include "upgrade/UpgradeHandle.h"
 #include "upgrade/UpgradeLogin.h"
-#include "tools/orvexctl/PasswordInput.h"
-#include "tools/orvexctl/UpgradeProgress.h"
 
 namespace orvexctl {
 namespace {
 
 using platform::CodePage;
 
-std::string Narrow(const std::wstring& text) { return CodePage::WideToOem(text); }
+std::string Narrow(const std::wstring& text) {
+    return CodePage::WideToOem(text);
+}
 
 // "host" or "host:port"; the port defaults to `port`. False with a message when bad.
-bool ParseTarget(const std::string& text, long port, orvex::UpgradeTarget* target, std::string* error) {
+bool ParseTarget(const std::string& text, long port, orvex::UpgradeTarget* target,
+                 std::string* error) {
     const std::string entry = platform::Trim(text);
     const auto colon = entry.rfind(':');
     target->host = colon == std::string::npos ? entry : entry.substr(0, colon);
@@ -50,7 +53,8 @@ bool ParseTarget(const std::string& text, long port, orvex::UpgradeTarget* targe
     return true;
 }
 
-bool ReadTargetFile(const std::string& path, long port, std::vector<orvex::UpgradeTarget>* targets, std::string* error) {
+bool ReadTargetFile(const std::string& path, long port, std::vector<orvex::UpgradeTarget>* targets,
+                    std::string* error) {
     std::ifstream in(path);
     if (!in) {
         *error = "cannot read " + path;
@@ -78,8 +82,10 @@ public:
     bool Ask(const std::string& host) {
         if (m_yes) return true;
         std::lock_guard<std::mutex> guard(m_lock);  // one question at a time
-        std::fprintf(stderr, "%s%s [OK/Cancel]: ", m_batch ? (host + ": ").c_str() : "",
-                     Narrow(orvex::LoadStringText(orvex::IDS_CONFIRM_SAME_VERSION, orvex::kLanguageEnglish)).c_str());
+        std::fprintf(
+            stderr, "%s%s [OK/Cancel]: ", m_batch ? (host + ": ").c_str() : "",
+            Narrow(orvex::LoadStringText(orvex::IDS_CONFIRM_SAME_VERSION, orvex::kLanguageEnglish))
+                .c_str());
         std::fflush(stderr);
         std::string answer;
         if (!std::getline(std::cin, answer)) return false;
@@ -127,8 +133,8 @@ int ParseUpgradeOptions(const Arguments& args, UpgradeOptions* o) {
             ++i;
             continue;
         }
-        static const char* const kValued[] = {"--host",    "--hosts", "--port",         "--bind",
-                                              "--user",    "--version", "--webui",      "--system",
+        static const char* const kValued[] = {"--host",     "--hosts",       "--port",  "--bind",
+                                              "--user",     "--version",     "--webui", "--system",
                                               "--parallel", "--scan-seconds"};
         bool valued = false;
         for (const char* name : kValued) valued = valued || arg == name;
@@ -142,7 +148,8 @@ int ParseUpgradeOptions(const Arguments& args, UpgradeOptions* o) {
             if (arg == "--webui") o->webUi = *value;
             if (arg == "--system") o->system = *value;
             if (arg == "--bind") {
-                if (!IsIpv4(*value)) return BadArguments("--bind takes an IPv4 address, got '" + *value + "'");
+                if (!IsIpv4(*value))
+                    return BadArguments("--bind takes an IPv4 address, got '" + *value + "'");
                 o->binds.push_back(*value);
             }
             if (arg == "--port") {
@@ -170,23 +177,27 @@ int ParseUpgradeOptions(const Arguments& args, UpgradeOptions* o) {
         }
     }
     const int modes = (o->smart ? 1 : 0) + (o->webUi.empty() ? 0 : 1) + (o->system.empty() ? 0 : 1);
-    if (modes != 1) return BadArguments("upgrade takes exactly one of --smart, --webui FILE, --system FILE");
+    if (modes != 1)
+        return BadArguments("upgrade takes exactly one of --smart, --webui FILE, --system FILE");
     if (!o->smart && !o->version.empty()) return BadArguments("--version goes with --smart");
     const std::string& file = o->webUi.empty() ? o->system : o->webUi;
     if (!file.empty() && !orvex::FirmwarePathFits(CodePage::AnsiToWide(file))) {
-        return BadArguments("the firmware file's path is longer than 255 bytes; move the file to a shorter path");
+        return BadArguments(
+            "the firmware file's path is longer than 255 bytes; move the file to a shorter path");
     }
     if (o->hosts.empty() && o->hostFiles.empty() && !o->fromScan) {
         return BadArguments("upgrade needs --host H[:P], --hosts FILE or --from-scan");
     }
-    if (o->fromScan && o->binds.empty() && !o->all) return BadArguments("--from-scan needs --bind ADDR or --all");
+    if (o->fromScan && o->binds.empty() && !o->all)
+        return BadArguments("--from-scan needs --bind ADDR or --all");
     if (!o->binds.empty() && o->all) return BadArguments("upgrade takes --bind or --all, not both");
     return 0;
 }
 
 // Takes the MAC and network mode of each target from the scan (same address and port),
 // so that the run can follow it when it comes back at another address.
-void FillFromScan(std::vector<orvex::UpgradeTarget>& targets, const std::vector<orvex::ScannedCamera>& cameras) {
+void FillFromScan(std::vector<orvex::UpgradeTarget>& targets,
+                  const std::vector<orvex::ScannedCamera>& cameras) {
     for (orvex::UpgradeTarget& target : targets) {
         for (const orvex::ScannedCamera& camera : cameras) {
             if (platform::Trim(platform::FieldString(camera.record.szIp)) == target.host &&
@@ -218,18 +229,23 @@ int RunUpgrade(const Arguments& args) {
     // A discovery run kept going for the whole batch follows cameras by MAC.
     std::unique_ptr<orvex::AdapterScan> scan;
     if (o.all || !o.binds.empty()) {
-        const auto sources = o.all ? orvex::AdapterScan::AllAdapters() : orvex::AdapterScan::ForAddresses(o.binds);
+        const auto sources =
+            o.all ? orvex::AdapterScan::AllAdapters() : orvex::AdapterScan::ForAddresses(o.binds);
         scan = std::make_unique<orvex::AdapterScan>(sources);
         scan->Start();
-        if (o.fromScan || !targets.empty()) scan->WaitAllFailed(static_cast<int>(o.scanSeconds * 1000));
+        if (o.fromScan || !targets.empty())
+            scan->WaitAllFailed(static_cast<int>(o.scanSeconds * 1000));
         for (const orvex::ScanFailure& failure : scan->Failures()) {
-            std::cerr << "orvexctl: " << orvex::AdapterScan::Describe(sources[failure.source], failure) << std::endl;
+            std::cerr << "orvexctl: "
+                      << orvex::AdapterScan::Describe(sources[failure.source], failure)
+                      << std::endl;
         }
         const auto cameras = scan->Cameras();
         if (o.fromScan) {
             for (const orvex::ScannedCamera& camera : cameras) {
-                targets.push_back({platform::Trim(platform::FieldString(camera.record.szIp)), camera.record.wPort,
-                                   orvex::MacText(camera.record), camera.record.byNetMode});
+                targets.push_back({platform::Trim(platform::FieldString(camera.record.szIp)),
+                                   camera.record.wPort, orvex::MacText(camera.record),
+                                   camera.record.byNetMode});
             }
         }
         FillFromScan(targets, cameras);
@@ -242,13 +258,15 @@ int RunUpgrade(const Arguments& args) {
     SameVersionQuestion question(o.yes);
     question.SetBatch(targets.size() > 1);
     orvex::UpgradePlan plan;
-    plan.mode = o.smart ? orvex::UpgradePlan::kSmart
-                        : !o.webUi.empty() ? orvex::UpgradePlan::kWebUi : orvex::UpgradePlan::kSystem;
+    plan.mode = o.smart            ? orvex::UpgradePlan::kSmart
+                : !o.webUi.empty() ? orvex::UpgradePlan::kWebUi
+                                   : orvex::UpgradePlan::kSystem;
     plan.file = o.smart ? "" : (!o.webUi.empty() ? o.webUi : o.system);
     plan.version = o.version;
     plan.user = o.user;
     plan.confirm = [&question](const std::string& host) { return question.Ask(host); };
-    if (!o.password.Resolve(o.user, targets.size() == 1 ? targets[0].host : "cameras", &plan.password, &error)) {
+    if (!o.password.Resolve(o.user, targets.size() == 1 ? targets[0].host : "cameras",
+                            &plan.password, &error)) {
         std::cerr << "orvexctl: " << error << std::endl;
         return 1;
     }
@@ -257,25 +275,30 @@ int RunUpgrade(const Arguments& args) {
     for (const auto& t : targets) labels.push_back(t.host + ":" + std::to_string(t.port));
     std::FILE* progressOut = o.format == Format::kText ? stdout : stderr;
     UpgradeProgress progress(labels, progressOut, isatty(fileno(progressOut)) != 0);
-    const auto outcomes = orvex::BatchUpgrade::Run(
-        targets, plan, static_cast<int>(o.parallel), scan.get(),
-        [&](std::size_t index, int status, int phase, const std::wstring& text, long long sent, long long total) {
-            (void)phase;
-            if (o.format != Format::kJson) progress.Update(index, status, text, sent, total);
-        });
+    const auto outcomes =
+        orvex::BatchUpgrade::Run(targets, plan, static_cast<int>(o.parallel), scan.get(),
+                                 [&](std::size_t index, int status, int phase,
+                                     const std::wstring& text, long long sent, long long total) {
+                                     (void)phase;
+                                     if (o.format != Format::kJson)
+                                         progress.Update(index, status, text, sent, total);
+                                 });
     if (scan) scan->Stop();
 
     std::string report;
     if (o.format == Format::kJson) report = orvex::UpgradeReport::Json(outcomes);
     if (o.format == Format::kCsv) report = orvex::UpgradeReport::Csv(outcomes);
-    if (o.format == Format::kText && targets.size() > 1) report = "\n" + orvex::UpgradeReport::Text(outcomes);
+    if (o.format == Format::kText && targets.size() > 1)
+        report = "\n" + orvex::UpgradeReport::Text(outcomes);
     std::fwrite(report.data(), 1, report.size(), stdout);
     std::fflush(stdout);
-    if (o.format == Format::kText && targets.size() == 1 && outcomes[0].status == orvex::kStatusComplete &&
-        !outcomes[0].verified) {
+    if (o.format == Format::kText && targets.size() == 1 &&
+        outcomes[0].status == orvex::kStatusComplete && !outcomes[0].verified) {
         std::cerr << "orvexctl: not verified: the camera reports version "
-                  << (outcomes[0].versionAfter.empty() ? "?" : outcomes[0].versionAfter) << " after the upgrade"
-                  << (outcomes[0].expected.empty() ? "" : ", not " + outcomes[0].expected) << std::endl;
+                  << (outcomes[0].versionAfter.empty() ? "?" : outcomes[0].versionAfter)
+                  << " after the upgrade"
+                  << (outcomes[0].expected.empty() ? "" : ", not " + outcomes[0].expected)
+                  << std::endl;
     }
     return orvex::UpgradeReport::AllVerified(outcomes) ? 0 : 1;
 }
@@ -324,14 +347,17 @@ int RunSetUid(const Arguments& args) {
             }
             continue;
         }
-        if (arg.rfind("--", 0) == 0) return BadArguments("unknown option '" + arg + "' for set-uid");
+        if (arg.rfind("--", 0) == 0)
+            return BadArguments("unknown option '" + arg + "' for set-uid");
         rest.push_back(arg);
     }
     if (!hasHost) return BadArguments("set-uid needs --host");
-    if (rest.size() != 1) return BadArguments("set-uid takes one UID (15 characters, a comma, 6 characters)");
+    if (rest.size() != 1)
+        return BadArguments("set-uid takes one UID (15 characters, a comma, 6 characters)");
     std::wstring accepted;
     const int check = orvex::CheckUid(CodePage::AnsiToWide(rest[0]), &accepted);
-    if (check != 0) return BadArguments(Narrow(orvex::LoadStringText(check, orvex::kLanguageEnglish)));
+    if (check != 0)
+        return BadArguments(Narrow(orvex::LoadStringText(check, orvex::kLanguageEnglish)));
     std::string secret;
     if (!password.Resolve(user, host, &secret, &error)) {
         std::cerr << "orvexctl: " << error << std::endl;
@@ -341,8 +367,8 @@ int RunSetUid(const Arguments& args) {
     orvex::DeviceRecord device;
     platform::PutFieldString(device.szIp, host);
     device.wPort = static_cast<std::uint16_t>(port);
-    const orvex::CameraLogin login =
-        orvex::SetUidLoginFor(device, CodePage::AnsiToWide(user), CodePage::AnsiToWide(secret), accepted);
+    const orvex::CameraLogin login = orvex::SetUidLoginFor(device, CodePage::AnsiToWide(user),
+                                                           CodePage::AnsiToWide(secret), accepted);
     orvex::UpgradeTask task;
     std::memset(&task, 0, sizeof(task));
     UidRun run;
@@ -359,12 +385,16 @@ int RunSetUid(const Arguments& args) {
     engine.m_pResultUser = nullptr;
     engine.StopUpgrade();
     const int code = run.code;
-    const std::string text =
-        Narrow(orvex::LoadStringText(code == 0 ? orvex::IDS_SET_UID_DONE : code == 3 ? orvex::IDS_BAD_LOGIN : orvex::IDS_SET_UID_FAILED, orvex::kLanguageEnglish));
+    const std::string text = Narrow(orvex::LoadStringText(code == 0   ? orvex::IDS_SET_UID_DONE
+                                                          : code == 3 ? orvex::IDS_BAD_LOGIN
+                                                                      : orvex::IDS_SET_UID_FAILED,
+                                                          orvex::kLanguageEnglish));
     const std::string uid = Narrow(accepted);
     std::string out = "result " + std::to_string(code) + " " + text + "\n";
-    if (format == Format::kCsv) out = orvex::UpgradeReport::SetUidCsv(host, static_cast<int>(port), uid, code, text);
-    if (format == Format::kJson) out = orvex::UpgradeReport::SetUidJson(host, static_cast<int>(port), uid, code, text);
+    if (format == Format::kCsv)
+        out = orvex::UpgradeReport::SetUidCsv(host, static_cast<int>(port), uid, code, text);
+    if (format == Format::kJson)
+        out = orvex::UpgradeReport::SetUidJson(host, static_cast<int>(port), uid, code, text);
     std::fwrite(out.data(), 1, out.size(), stdout);
     return code == 0 ? 0 : 1;
 }
