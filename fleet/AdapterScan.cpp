@@ -2,7 +2,9 @@
 
 #include <arpa/inet.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstring>
 #include <set>
 #include <utility>
@@ -50,10 +52,14 @@ void AdapterScan::Start() {
             Fail(i, started, 0);
             continue;
         }
-        s.pump.Start([this, &s, i] {
-            Pump(s, i);
-            return 0u;
-        });
+        if (!s.pump.Start([this, &s, i] {
+                Pump(s, i);
+                return 0u;
+            })) {
+            // No thread to take its messages: the source's discovery stops, reported.
+            DiscoveryControl::Stop(s.prober, s.scheduler);
+            Fail(i, DiscoveryControl::kSchedulerFailed, EAGAIN);
+        }
     }
 }
 
@@ -90,10 +96,15 @@ void AdapterScan::Stop() {
     }
 }
 
-bool AdapterScan::WaitAllFailed(int ms) {
+bool AdapterScan::WaitAllFailed(int ms, const std::atomic<int>* stop) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     std::unique_lock<std::mutex> guard(m_lock);
-    return m_failed.wait_for(guard, std::chrono::milliseconds(ms),
-                             [&] { return m_failures.size() >= m_sources.size(); });
+    const auto allFailed = [&] { return m_failures.size() >= m_sources.size(); };
+    while (!allFailed() && std::chrono::steady_clock::now() < until) {
+        if (stop && stop->load() != 0) break;
+        m_failed.wait_until(guard, std::min(until, std::chrono::steady_clock::now() + std::chrono::milliseconds(100)));
+    }
+    return allFailed();
 }
 
 std::vector<ScannedCamera> AdapterScan::Cameras() {
@@ -159,7 +170,9 @@ std::string AdapterScan::Describe(const ScanSource& source, const ScanFailure& f
     switch (failure.code) {
         case 1: return "cannot search from " + where + ": " + Reason(failure.error);
         case 2: return "cannot send the search from " + where + ": " + Reason(failure.error);
-        default: return "cannot start the search threads for " + where;
+        default:
+            return "cannot start the search threads for " + where +
+                   (failure.error != 0 ? ": " + Reason(failure.error) : "");
     }
 }
 

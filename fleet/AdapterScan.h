@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <functional>
@@ -54,8 +55,9 @@ public:
     void Start();
     // Scheduler, socket and listener of every source, then the pumps; idempotent.
     void Stop();
-    // Waits up to `ms` until every source has failed; true when they all have.
-    bool WaitAllFailed(int ms);
+    // Waits up to `ms` until every source has failed, or `stop` is set; true when they all
+    // have failed.
+    bool WaitAllFailed(int ms, const std::atomic<int>* stop = nullptr);
 
     const std::vector<ScanSource>& Sources() const { return m_sources; }
     std::vector<ScannedCamera> Cameras();

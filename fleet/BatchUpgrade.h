@@ -7,11 +7,14 @@
 namespace orvex {
 
 // Upgrades many cameras, at most `parallel` at a time, each run exactly as one run of the
-// upgrade dialogs (UpgradeRun); the outcomes come back in the order of the targets.
+// upgrade dialogs (UpgradeRun); the outcomes come back in the order of the targets, one
+// for every target (a target never begun because the plan's stop flag was set is "not
+// started"). A batch the system refuses more threads goes on with the threads it has.
 class BatchUpgrade {
 public:
-    // Told each second for each running camera (index into the targets); runs on that
-    // camera's tick thread.
+    static constexpr int kRunEnded = -1;
+    // Told each second for each running camera (index into the targets), on that camera's
+    // tick thread; and once more when its run has ended, with the phase kRunEnded.
     using Progress = std::function<void(std::size_t index, int status, int phase, const std::wstring& text,
                                         long long sent, long long total)>;
 

@@ -23,13 +23,15 @@ std::string Seconds(double seconds) {
 }  // namespace
 
 std::string UpgradeReport::Verdict(const UpgradeOutcome& outcome) {
-    if (outcome.status != kStatusComplete) return "failed";
+    if (outcome.interrupted) return "interrupted";
+    if (!outcome.started && outcome.failure.empty()) return "not started";
+    if (!outcome.failure.empty() || outcome.status != kStatusComplete) return "failed";
     return outcome.verified ? "verified" : "not verified";
 }
 
 bool UpgradeReport::AllVerified(const std::vector<UpgradeOutcome>& outcomes) {
     for (const UpgradeOutcome& outcome : outcomes) {
-        if (outcome.status != kStatusComplete || !outcome.verified) return false;
+        if (Verdict(outcome) != "verified") return false;
     }
     return true;
 }
@@ -69,7 +71,7 @@ std::string UpgradeReport::Json(const std::vector<UpgradeOutcome>& outcomes) {
         r["port"] = o.target.port;
         r["mac"] = o.target.mac;
         r["verdict"] = Verdict(o);
-        r["verified"] = o.status == kStatusComplete && o.verified;
+        r["verified"] = Verdict(o) == "verified";
         r["status"] = o.status;
         r["text"] = Utf8(o.text);
         r["versionBefore"] = o.versionBefore;
@@ -77,7 +79,8 @@ std::string UpgradeReport::Json(const std::vector<UpgradeOutcome>& outcomes) {
         r["expected"] = o.expected;
         r["seconds"] = o.seconds;
         r["httpStatus"] = o.httpStatus;
-        if (o.status == kStatusComplete && o.verified) ++completed;
+        r["reason"] = o.failure;
+        if (Verdict(o) == "verified") ++completed;
         results.append(r);
     }
     document["completed"] = completed;

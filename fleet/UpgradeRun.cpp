@@ -1,7 +1,9 @@
 #include "fleet/UpgradeRun.h"
 
+#include <algorithm>
 #include <cstring>
 
+#include "platform/Clock.h"
 #include "platform/CodePage.h"
 #include "platform/TextUtil.h"
 #include "resources/StringTable.h"
@@ -56,6 +58,30 @@ std::string UpgradeRun::ReadVersion(const CameraLogin& login, UpgradePlan::Mode 
     return version == "NotFindKey" ? "" : version;
 }
 
+bool UpgradeRun::StartThreads(UpgradeOutcome& outcome) {
+    if (!m_engine.InitUpgradeThread()) {
+        outcome.failure = kThreadRefused;
+        return false;
+    }
+    outcome.started = true;
+    m_tick.m_pfnTimer = &UpgradeRun::Tick;
+    m_tick.m_pUser = this;
+    if (!m_tick.InitTimer(this)) {
+        m_engine.StopUpgrade();  // no tick would ever end it
+        outcome.failure = kThreadRefused;
+        return false;
+    }
+    m_tick.Resume();
+    return true;
+}
+
+void UpgradeRun::Interrupt() {
+    if (m_ended.exchange(true)) return;
+    m_interrupted = true;
+    m_engine.AbortUpgrade();
+    m_done.Set();
+}
+
 UpgradeOutcome UpgradeRun::Run() {
     const auto start = std::chrono::steady_clock::now();
     UpgradeOutcome outcome;
@@ -80,40 +106,38 @@ UpgradeOutcome UpgradeRun::Run() {
         m_engine.m_pfnConfirmUpgrade = &UpgradeRun::Confirm;
         m_engine.m_pConfirmUser = this;
     }
-    m_engine.InitUpgradeThread();
-    m_tick.m_pfnTimer = &UpgradeRun::Tick;
-    m_tick.m_pUser = this;
-    m_tick.InitTimer(this);
-    m_tick.Resume();
-    m_done.Wait();
-    m_tick.Pause();
-    m_tick.ReleaseTimer();
+    if (Stopping()) {
+        outcome.interrupted = true;  // only the version was read
+    } else if (StartThreads(outcome)) {
+        // Woken a few times a second to see a stop request.
+        const auto slice = static_cast<platform::DWORD>(100 * std::max(1.0, platform::Clock::TimeScale()));
+        while (!m_done.Wait(slice)) {
+            if (Stopping()) Interrupt();
+        }
+        m_tick.Pause();
+        m_tick.ReleaseTimer();
+    }
     m_engine.m_pfnConfirmUpgrade = nullptr;
     m_engine.m_pConfirmUser = nullptr;
     m_engine.StopUpgrade();
 
-    outcome.status = m_final;
+    outcome.interrupted = outcome.interrupted || m_interrupted;
+    outcome.status = outcome.interrupted ? m_engine.Status() : m_final.load();
     outcome.text = m_plan.mode == UpgradePlan::kSmart
-                       ? SmartStatusText(outcome.status, 0, m_engine.SysVer(),
-                                         m_engine.LatestName(), kLanguageEnglish)
-                             .text
+                       ? SmartStatusText(outcome.status, 0, m_engine.SysVer(), m_engine.LatestName(), kLanguageEnglish).text
                        : ManualStatusText(outcome.status, 0, kLanguageEnglish).text;
     if (outcome.status != kStatusComplete) outcome.httpStatus = m_engine.HttpErrorStatus();
     outcome.text = WithHttpStatus(outcome.text, outcome.status, outcome.httpStatus);
-    if (outcome.status == kStatusComplete) {
-        outcome.versionAfter =
-            ReadVersion(m_engine.Login(), m_plan.mode);  // where the camera is now
+    if (outcome.started && !outcome.interrupted && outcome.status == kStatusComplete) {
+        outcome.versionAfter = ReadVersion(m_engine.Login(), m_plan.mode);  // where the camera is now
         if (m_plan.mode == UpgradePlan::kSmart) {
             outcome.expected = CodePage::WideToOem(m_engine.LatestName());
-            outcome.verified =
-                !outcome.versionAfter.empty() && outcome.versionAfter == outcome.expected;
+            outcome.verified = !outcome.versionAfter.empty() && outcome.versionAfter == outcome.expected;
         } else {
-            outcome.verified =
-                !outcome.versionAfter.empty() && outcome.versionAfter != outcome.versionBefore;
+            outcome.verified = !outcome.versionAfter.empty() && outcome.versionAfter != outcome.versionBefore;
         }
     }
-    outcome.seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return outcome;
 }
 
@@ -132,8 +156,10 @@ int UpgradeRun::Tick(void* user) {
     if (run->m_progress)
         run->m_progress(status, n, shown.text, sock.m_nUploadSent, sock.m_nUploadTotal);
     if (shown.goesOn) return 0;
-    run->m_final = status;
-    run->m_done.Set();
+    if (!run->m_ended.exchange(true)) {
+        run->m_final = status;
+        run->m_done.Set();
+    }
     return 1;
 }
 

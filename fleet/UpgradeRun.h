@@ -22,6 +22,8 @@ struct UpgradePlan {
     std::string password;
     // Smart: asked when the camera already runs the newest version; true continues.
     std::function<bool(const std::string& host)> confirm;
+    // Set (nonzero) when the batch is to stop: runs in flight are aborted, no new one starts.
+    const std::atomic<int>* stop = nullptr;
 };
 
 // A camera to upgrade; the MAC and network mode let a run follow it by MAC when it comes
@@ -31,6 +33,7 @@ struct UpgradeTarget {
     int port = 80;
     std::string mac;
     int netMode = 0;
+    int source = -1;  // the scan source (adapter) the camera was found on; -1 unknown
 };
 
 // How a run ended.
@@ -44,6 +47,9 @@ struct UpgradeOutcome {
     std::string expected;       // smart: the version the firmware server named
     bool verified = false;      // completed, and the version changed as it should
     int httpStatus = 0;         // a failed run's last HTTP error status (404 ...), else 0
+    bool started = false;       // the run began (the camera was asked)
+    bool interrupted = false;   // stopped before its end (a signal); the status is as far as it got
+    std::string failure;        // why the run could not go on, when not the camera's doing
     double seconds = 0;
 };
 
@@ -61,7 +67,14 @@ public:
 
     UpgradeRun(UpgradeTarget target, const UpgradePlan& plan, CameraLookup* cameras,
                Progress progress);
+    // Runs to the end, or until the plan's stop flag is set (then ends "interrupted").
     UpgradeOutcome Run();
+    // Ends the run at once through the engine's own abort; callable from any thread.
+    void Interrupt();
+
+    // What the run says when the system refuses it a thread.
+    static constexpr const char* kThreadRefused =
+        "the system refused a thread (process or task limit)";
 
     // The version a run of this plan changes, as the camera reports it (get_status.cgi):
     // sys_ver for system firmware, app_version for Web UI firmware; "" when the status
@@ -71,6 +84,9 @@ public:
 private:
     static int Tick(void* user);
     static int Confirm(void* user);
+    // Starts the engine and the tick; false with the outcome's failure set.
+    bool StartThreads(UpgradeOutcome& outcome);
+    bool Stopping() const { return m_plan.stop && m_plan.stop->load() != 0; }
 
     UpgradeTarget m_target;
     const UpgradePlan& m_plan;
@@ -80,6 +96,8 @@ private:
     CUpgradeHandle m_engine;
     CDelayFunc m_tick;
     platform::ManualResetEvent m_done;
+    std::atomic<bool> m_ended{false};  // the tick's final status or Interrupt, whichever first
+    std::atomic<bool> m_interrupted{false};
     std::atomic<int> m_final{0};
 };
 

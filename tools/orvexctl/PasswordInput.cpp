@@ -1,14 +1,66 @@
 #include "tools/orvexctl/PasswordInput.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 
 namespace orvexctl {
 namespace {
+
+// The terminal a prompt has set to no echo, for the signal handlers below.
+int g_tty = -1;
+termios g_saved{};
+termios g_quiet{};
+
+// Ctrl-C, SIGTERM or Ctrl-Z at the prompt: the terminal gets its echo back before the
+// signal takes effect (the default one: the process ends, or stops).
+extern "C" void RestoreAndRaise(int signal) {
+    tcsetattr(g_tty, TCSANOW, &g_saved);
+    struct sigaction fallback {};
+    fallback.sa_handler = SIG_DFL;
+    sigemptyset(&fallback.sa_mask);
+    sigaction(signal, &fallback, nullptr);
+    raise(signal);
+}
+
+// Back from Ctrl-Z: the prompt goes on without echo, and Ctrl-Z is caught again.
+extern "C" void QuietAgain(int) {
+    tcsetattr(g_tty, TCSANOW, &g_quiet);
+    struct sigaction restore {};
+    restore.sa_handler = &RestoreAndRaise;
+    sigemptyset(&restore.sa_mask);
+    sigaction(SIGTSTP, &restore, nullptr);
+}
+
+// The handlers for the time of the prompt, and the ones they replaced.
+class PromptSignals {
+public:
+    PromptSignals() {
+        struct sigaction restore {};
+        restore.sa_handler = &RestoreAndRaise;
+        sigemptyset(&restore.sa_mask);
+        struct sigaction quiet {};
+        quiet.sa_handler = &QuietAgain;
+        sigemptyset(&quiet.sa_mask);
+        quiet.sa_flags = SA_RESTART;
+        for (std::size_t i = 0; i < 4; ++i) sigaction(kSignals[i], &restore, &m_previous[i]);
+        sigaction(SIGCONT, &quiet, &m_previous[4]);
+    }
+    ~PromptSignals() {
+        for (std::size_t i = 0; i < 4; ++i) sigaction(kSignals[i], &m_previous[i], nullptr);
+        sigaction(SIGCONT, &m_previous[4], nullptr);
+    }
+
+private:
+    static constexpr int kSignals[4] = {SIGINT, SIGTERM, SIGHUP, SIGTSTP};
+    struct sigaction m_previous[5] {};
+};
 
 // Reads one line from the terminal with echo off; false when there is no terminal.
 bool PromptWithoutEcho(const std::string& prompt, std::string* line) {
@@ -18,23 +70,32 @@ bool PromptWithoutEcho(const std::string& prompt, std::string* line) {
         close(tty);
         return false;
     }
-    termios saved{};
-    const bool haveTerm = tcgetattr(tty, &saved) == 0;
+    const bool haveTerm = tcgetattr(tty, &g_saved) == 0;
+    std::optional<PromptSignals> signals;
     if (haveTerm) {
-        termios quiet = saved;
-        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-        tcsetattr(tty, TCSAFLUSH, &quiet);
+        g_tty = tty;
+        g_quiet = g_saved;
+        g_quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+        signals.emplace();  // before echo goes off, so no signal can leave it off
+        tcsetattr(tty, TCSAFLUSH, &g_quiet);
     }
     if (write(tty, prompt.data(), prompt.size()) < 0) {
         // the prompt is a courtesy; reading still works
     }
     line->clear();
     char c = 0;
-    while (read(tty, &c, 1) == 1 && c != '\n' && c != '\r') line->push_back(c);
-    if (haveTerm) tcsetattr(tty, TCSAFLUSH, &saved);
+    for (;;) {
+        const ssize_t n = read(tty, &c, 1);
+        if (n < 0 && errno == EINTR) continue;
+        if (n != 1 || c == '\n' || c == '\r') break;
+        line->push_back(c);
+    }
+    if (haveTerm) tcsetattr(tty, TCSAFLUSH, &g_saved);
+    signals.reset();
     if (write(tty, "\n", 1) < 0) {
         // as above
     }
+    g_tty = -1;
     close(tty);
     return true;
 }

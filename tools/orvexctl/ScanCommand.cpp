@@ -8,6 +8,8 @@
 #include "fleet/AdapterScan.h"
 #include "fleet/CameraReport.h"
 #include "platform/TextUtil.h"
+#include "tools/orvexctl/ReportOutput.h"
+#include "tools/orvexctl/StopSignals.h"
 
 namespace orvexctl {
 namespace {
@@ -60,10 +62,11 @@ int RunScan(const Arguments& args) {
     long seconds = 5;
     bool events = false;
     Format format = Format::kText;
+    ReportOutput output;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         std::string error;
-        if (TakeFormatOption(args, i, &format, &error)) {
+        if (TakeFormatOption(args, i, &format, &error) || output.TakeOption(args, i, &error)) {
             if (!error.empty()) return BadArguments(error);
         } else if (arg == "--bind" || arg == "--seconds") {
             if (i + 1 >= args.size()) return BadArguments(arg + " needs a value");
@@ -104,7 +107,8 @@ int RunScan(const Arguments& args) {
     }
     orvex::AdapterScan scan(sources, observer);
     scan.Start();
-    const bool allFailed = scan.WaitAllFailed(static_cast<int>(seconds * 1000));
+    // Ctrl-C ends the search early: the cameras found so far are still reported.
+    const bool allFailed = scan.WaitAllFailed(static_cast<int>(seconds * 1000), &StopSignals::Flag());
     scan.Stop();
     for (const orvex::ScanFailure& failure : scan.Failures()) {
         std::cerr << "orvexctl: " << orvex::AdapterScan::Describe(sources[failure.source], failure) << std::endl;
@@ -115,9 +119,8 @@ int RunScan(const Arguments& args) {
     if (format == Format::kCsv) out = orvex::CameraReport::Csv(cameras, sources);
     if (format == Format::kJson) out = orvex::CameraReport::Json(cameras, sources, scan.Failures());
     if (format == Format::kText) out = TextList(cameras, sources);
-    std::fwrite(out.data(), 1, out.size(), stdout);
-    std::fflush(stdout);
-    return allFailed ? 1 : 0;
+    const bool written = output.Write(out);
+    return StopSignals::ExitStatus(allFailed || !written ? 1 : 0);
 }
 
 }  // namespace orvexctl

@@ -3,12 +3,10 @@
 
 namespace orvexctl {
 
-// orvexctl upgrade --host H --port P --user U --password W
-//                  (--smart --version V | --webui FILE | --system FILE) [--yes]
-// Runs the upgrade as the smart upgrade page or the manual upgrade dialog does and
-// prints "status N text" at each status change. Exit 0 when the run completes (38).
+// orvexctl upgrade TARGETS [--user U] [PASSWORD] (--smart [--version V] [--yes] |
+//                  --webui FILE | --system FILE) [--parallel N] [--format F] [--output FILE]
+// Runs the upgrade as the smart upgrade page or the manual upgrade dialog does, each camera
+// once, and verifies it. Exit 0 when every camera is verified, 128+signal after a stop.
 int RunUpgrade(const Arguments& args);
-// orvexctl set-uid --host H --port P --user U --password W UID
-int RunSetUid(const Arguments& args);
 
 }  // namespace orvexctl

@@ -10,7 +10,10 @@
 #include "tools/orvexctl/AdaptersCommand.h"
 #include "tools/orvexctl/CgiCommand.h"
 #include "tools/orvexctl/CommandLine.h"
+#include "tools/orvexctl/ReportOutput.h"
 #include "tools/orvexctl/ScanCommand.h"
+#include "tools/orvexctl/SetUidCommand.h"
+#include "tools/orvexctl/StopSignals.h"
 #include "tools/orvexctl/UpgradeCommand.h"
 
 namespace {
@@ -33,20 +36,11 @@ constexpr const char* kUsage =
     "          --bind ADDR ... | --all also follows cameras by MAC ([--scan-seconds N])\n"
     "  set-uid --host H [--port P] [--user U] [PASSWORD] [--format F] UID\n"
     "                                             write a new UID into a camera\n"
+    "  (scan, upgrade and set-uid take --output FILE: the report written whole to FILE)\n"
     "  PASSWORD: --password W | --password-file FILE; else ORVEX_PASSWORD, else a prompt\n"
     "  --version                                  print the version\n";
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    std::setlocale(LC_ALL, "");
-    platform::Clock::SetTimeScale(platform::TimeScaleFromEnvironment());
-    if (argc < 2) {
-        std::cerr << kUsage;
-        return orvexctl::kExitBadArguments;
-    }
-    const std::string command = argv[1];
-    const orvexctl::Arguments args(argv + 2, argv + argc);
+int Dispatch(const std::string& command, const orvexctl::Arguments& args) {
     if (command == "adapters") return orvexctl::RunAdapters(args);
     if (command == "scan") return orvexctl::RunScan(args);
     if (command == "cgi") return orvexctl::RunCgi(args);
@@ -62,4 +56,20 @@ int main(int argc, char** argv) {
         return 0;
     }
     return orvexctl::BadArguments("unknown command '" + command + "'\n" + kUsage);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::setlocale(LC_ALL, "");
+    orvexctl::StopSignals::Install();
+    platform::Clock::SetTimeScale(platform::TimeScaleFromEnvironment());
+    if (argc < 2) {
+        std::cerr << kUsage;
+        return orvexctl::kExitBadArguments;
+    }
+    int status = Dispatch(argv[1], orvexctl::Arguments(argv + 2, argv + argc));
+    std::cout.flush();
+    if (!orvexctl::ReportOutput::CloseStandardOutput() && status == 0) status = 1;
+    return status;
 }
