@@ -32,6 +32,11 @@ struct AdapterScan::Source {
     platform::Thread pump;
     std::atomic<bool> stop{false};
     bool failed = false;  // pump thread only
+    // Under m_listLock: what the table lists, what left it and when, and whether the
+    // latest search failed.
+    std::map<Key, Listed> listed;
+    std::map<Key, unsigned long> left;
+    bool failing = false;
 };
 
 AdapterScan::AdapterScan(std::vector<ScanSource> sources, Observer observer)
@@ -68,6 +73,7 @@ void AdapterScan::Pump(Source& source, std::size_t index) {
         auto msg = source.window->Queue().Wait(100);
         if (!msg) continue;
         const DiscoveryOutcome outcome = DiscoveryControl::Handle(*msg, source.table);
+        Track(source, outcome);
         if ((outcome.kind == DiscoveryOutcome::kSearchFailed || outcome.kind == DiscoveryOutcome::kSendFailed) &&
             !source.failed) {
             source.failed = true;
@@ -78,6 +84,69 @@ void AdapterScan::Pump(Source& source, std::size_t index) {
             m_observer(index, outcome, source.table.Count());
         }
     }
+}
+
+void AdapterScan::Track(Source& source, const DiscoveryOutcome& outcome) {
+    if (outcome.kind == DiscoveryOutcome::kCameraReply && outcome.merged) {
+        const Key key{MacText(outcome.record), platform::Trim(platform::FieldString(outcome.record.szIp))};
+        std::lock_guard<std::mutex> guard(m_listLock);
+        auto [it, added] = source.listed.try_emplace(key);
+        if (added) it->second.since = ++m_listing;
+        it->second.port = outcome.record.wPort;
+    } else if (outcome.kind == DiscoveryOutcome::kSweep) {
+        std::map<Key, int> now;
+        for (const DeviceRecord& r : source.table.Entries()) {
+            now[{MacText(r), platform::Trim(platform::FieldString(r.szIp))}] = r.wPort;
+        }
+        std::lock_guard<std::mutex> guard(m_listLock);
+        for (auto it = source.listed.begin(); it != source.listed.end();) {
+            if (now.count(it->first) != 0) {
+                ++it;
+                continue;
+            }
+            source.left[it->first] = ++m_listing;
+            it = source.listed.erase(it);
+        }
+        source.failing = false;  // a sweep comes after searches that went out
+    } else if (outcome.kind == DiscoveryOutcome::kSendFailed || outcome.kind == DiscoveryOutcome::kSearchFailed) {
+        std::lock_guard<std::mutex> guard(m_listLock);
+        source.failing = true;
+    }
+}
+
+bool AdapterScan::FollowCamera(const std::string& mac, const std::string& ip, int port, int source,
+                               const std::function<bool(const std::string&, int)>& inUse, std::string* newIp,
+                               int* newPort) {
+    if (source < 0 || static_cast<std::size_t>(source) >= m_running.size()) return false;
+    const Source& s = *m_running[static_cast<std::size_t>(source)];
+    std::lock_guard<std::mutex> guard(m_listLock);
+    if (s.failing) return false;  // a stale list says nothing about where the camera went
+    const Key own{mac, ip};
+    if (s.listed.count(own) != 0) return false;  // still where it was
+    const auto left = s.left.find(own);
+    if (left == s.left.end()) return false;  // never seen there: nothing to follow from
+    const std::pair<const Key, Listed>* best = nullptr;
+    for (const auto& entry : s.listed) {
+        if (entry.first.first != mac || entry.second.since <= left->second) continue;
+        if ((entry.first.second == ip && entry.second.port == port) || inUse(entry.first.second, entry.second.port)) {
+            continue;
+        }
+        if (!best || entry.second.since < best->second.since) best = &entry;
+    }
+    if (!best) return false;
+    *newIp = best->first.second;
+    *newPort = best->second.port;
+    return true;
+}
+
+std::size_t AdapterScan::CountOfMac(const std::string& mac) {
+    std::set<std::string> addresses;
+    for (auto& source : m_running) {
+        for (const DeviceRecord& r : source->table.Entries()) {
+            if (MacText(r) == mac) addresses.insert(platform::Trim(platform::FieldString(r.szIp)));
+        }
+    }
+    return addresses.size();
 }
 
 void AdapterScan::Fail(std::size_t index, int code, int error) {
@@ -115,9 +184,12 @@ std::vector<ScannedCamera> AdapterScan::Cameras() {
             const std::string ip = platform::FieldString(record.szIp);
             if (!seen.insert({MacText(record), ip}).second) continue;
             const ScanSource& source = m_sources[i];
-            cameras.push_back({record, i, !InSubnet(platform::Trim(ip), source.ip, source.mask)});
+            cameras.push_back({record, i, !InSubnet(platform::Trim(ip), source.ip, source.mask), false});
         }
     }
+    std::map<std::string, int> macs;
+    for (const ScannedCamera& camera : cameras) ++macs[MacText(camera.record)];
+    for (ScannedCamera& camera : cameras) camera.sharedMac = macs[MacText(camera.record)] > 1;
     return cameras;
 }
 

@@ -5,7 +5,9 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "discovery/CameraLookup.h"
@@ -22,12 +24,13 @@ struct ScanSource {
     std::string name;
 };
 
-// A camera a scan found: the record it answered with, the source it answered on and
-// whether its address lies outside that adapter's subnet.
+// A camera a scan found: the record it answered with, the source it answered on,
+// whether its address lies outside that adapter's subnet and whether its MAC is shared.
 struct ScannedCamera {
     DeviceRecord record;
     std::size_t source = 0;
     bool otherSubnet = false;
+    bool sharedMac = false;  // another listed camera shows the same MAC (a clone?)
 };
 
 // A source whose search failed: code 1 (socket not created or bound), 2 (sending
@@ -64,6 +67,16 @@ public:
     // The first failure of each source that failed, in the order they happened.
     std::vector<ScanFailure> Failures();
     bool FindCameraByMac(const std::string& mac, std::string* ip, int* port) override;
+    // Where a run that follows camera `mac`, found at `ip`:`port` through `source`, may go:
+    // only once that entry has left the list, only to an entry of the MAC heard through the
+    // same source and listed after it left, never to an address `inUse` says another run
+    // has, and never through a source whose searches are failing. False: stay.
+    bool FollowCamera(const std::string& mac, const std::string& ip, int port, int source,
+                      const std::function<bool(const std::string&, int)>& inUse, std::string* newIp,
+                      int* newPort);
+    // How many entries (any source) show this MAC: more than one is a clone or a camera
+    // heard at two addresses.
+    std::size_t CountOfMac(const std::string& mac);
 
     // Every adapter with an IPv4 address (loopback last), as the adapter panel lists them.
     static std::vector<ScanSource> AllAdapters();
@@ -78,8 +91,15 @@ public:
 
 private:
     struct Source;
+    struct Listed {
+        int port = 0;
+        unsigned long since = 0;  // the listing's number when it appeared
+    };
+    using Key = std::pair<std::string, std::string>;  // MAC text and IP text, as the table keys
     void Pump(Source& source, std::size_t index);
     void Fail(std::size_t index, int code, int error);
+    // Keeps the source's listing in step with its table after a message.
+    void Track(Source& source, const DiscoveryOutcome& outcome);
 
     std::vector<ScanSource> m_sources;
     Observer m_observer;
@@ -88,6 +108,8 @@ private:
     std::condition_variable m_failed;
     std::vector<ScanFailure> m_failures;
     bool m_started = false;
+    std::mutex m_listLock;  // guards the sources' listings and m_listing
+    unsigned long m_listing = 0;  // numbers each appearance and departure of an entry
 };
 
 }  // namespace orvex

@@ -1,5 +1,8 @@
 #include "fleet/BatchUpgrade.h"
 
+#include "fleet/AddressesInUse.h"
+#include "fleet/RunFollower.h"
+
 #include <algorithm>
 #include <atomic>
 #include <system_error>
@@ -8,15 +11,17 @@
 namespace orvex {
 
 std::vector<UpgradeOutcome> BatchUpgrade::Run(const std::vector<UpgradeTarget>& targets, const UpgradePlan& plan,
-                                              int parallel, CameraLookup* cameras, const Progress& progress) {
+                                              int parallel, AdapterScan* scan, const Progress& progress) {
     std::vector<UpgradeOutcome> outcomes(targets.size());
     for (std::size_t i = 0; i < targets.size(); ++i) outcomes[i].target = targets[i];  // "not started" rows
     std::atomic<std::size_t> next{0};
+    AddressesInUse inUse;
     const auto stopping = [&plan] { return plan.stop && plan.stop->load() != 0; };
     const auto work = [&] {
         // After a stop request no camera is handed out; the ones in flight end interrupted.
         for (std::size_t i = next++; i < targets.size() && !stopping(); i = next++) {
-            UpgradeRun run(targets[i], plan, cameras,
+            RunFollower follower(scan, &inUse, targets[i].host, targets[i].port, targets[i].source);
+            UpgradeRun run(targets[i], plan, scan ? &follower : nullptr,
                            [&progress, i](int status, int phase, const std::wstring& text, long long sent,
                                           long long total) {
                                if (progress) progress(i, status, phase, text, sent, total);

@@ -2,6 +2,7 @@
 #include <functional>
 #include <vector>
 
+#include "fleet/AdapterScan.h"
 #include "fleet/UpgradeRun.h"
 
 namespace orvex {
@@ -18,9 +19,10 @@ public:
     using Progress = std::function<void(std::size_t index, int status, int phase, const std::wstring& text,
                                         long long sent, long long total)>;
 
-    // Blocks until every target has ended. `cameras` follows cameras by MAC (may be null).
+    // Blocks until every target has ended. With a scan, each run follows its camera by MAC
+    // (RunFollower: never to a clone, never onto another run's address).
     static std::vector<UpgradeOutcome> Run(const std::vector<UpgradeTarget>& targets, const UpgradePlan& plan,
-                                           int parallel, CameraLookup* cameras, const Progress& progress);
+                                           int parallel, AdapterScan* scan, const Progress& progress);
 };
 
 }  // namespace orvex

@@ -16,6 +16,7 @@ struct Fields {
     std::string mode, name, ip, port, mac, mask, gateway, dns1, dns2, network, uid, version, adapter,
         adapterIp;
     bool otherSubnet = false;
+    bool sharedMac = false;
 };
 
 template <std::size_t N>
@@ -43,6 +44,7 @@ Fields FieldsOf(const ScannedCamera& camera, const std::vector<ScanSource>& sour
         f.adapterIp = sources[camera.source].ip;
     }
     f.otherSubnet = camera.otherSubnet;
+    f.sharedMac = camera.sharedMac;
     return f;
 }
 
@@ -66,11 +68,12 @@ std::string CameraReport::CsvRow(const std::vector<std::string>& cells) {
 
 std::string CameraReport::Csv(const std::vector<ScannedCamera>& cameras, const std::vector<ScanSource>& sources) {
     std::string out =
-        "mode,name,ip,port,mac,mask,gateway,dns1,dns2,network,uid,version,adapter,adapter_ip,subnet\r\n";
+        "mode,name,ip,port,mac,mask,gateway,dns1,dns2,network,uid,version,adapter,adapter_ip,subnet,mac_shared\r\n";
     for (const ScannedCamera& camera : cameras) {
         const Fields f = FieldsOf(camera, sources);
         out += CsvRow({f.mode, f.name, f.ip, f.port, f.mac, f.mask, f.gateway, f.dns1, f.dns2, f.network, f.uid,
-                       f.version, f.adapter, f.adapterIp, f.otherSubnet ? "other" : "same"});
+                       f.version, f.adapter, f.adapterIp, f.otherSubnet ? "other" : "same",
+                       f.sharedMac ? "shared" : ""});
     }
     return out;
 }
@@ -97,6 +100,7 @@ std::string CameraReport::Json(const std::vector<ScannedCamera>& cameras, const 
         c["adapter"] = f.adapter;
         c["adapterIp"] = f.adapterIp;
         c["otherSubnet"] = f.otherSubnet;
+        c["sharedMac"] = f.sharedMac;
         list.append(c);
     }
     Json::Value& failed = document["failures"] = Json::Value(Json::arrayValue);

@@ -44,6 +44,12 @@ std::string TextList(const std::vector<orvex::ScannedCamera>& cameras, const std
     std::vector<orvex::DeviceRecord> records;
     for (const auto& camera : cameras) records.push_back(camera.record);
     std::string text = orvex::FormatExportLines(records);
+    for (std::size_t i = 0; i < cameras.size(); ++i) {
+        if (cameras[i].sharedMac) {
+            text += "\r\n" + std::to_string(i + 1) + "\tMAC " + orvex::MacText(cameras[i].record) +
+                    " is also shown by another camera in the list\r\n";
+        }
+    }
     if (sources.size() < 2 || cameras.empty()) return text;
     text += "\r\n";
     for (std::size_t i = 0; i < cameras.size(); ++i) {
