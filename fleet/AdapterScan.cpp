@@ -42,7 +42,9 @@ struct AdapterScan::Source {
 AdapterScan::AdapterScan(std::vector<ScanSource> sources, Observer observer)
     : m_sources(std::move(sources)), m_observer(std::move(observer)) {}
 
-AdapterScan::~AdapterScan() { Stop(); }
+AdapterScan::~AdapterScan() {
+    Stop();
+}
 
 void AdapterScan::Start() {
     if (m_started) return;
@@ -51,8 +53,8 @@ void AdapterScan::Start() {
         auto source = std::make_unique<Source>();
         Source& s = *source;
         m_running.push_back(std::move(source));
-        const int started =
-            DiscoveryControl::Start(s.prober, s.scheduler, platform::Widen(m_sources[i].ip), s.window->Handle());
+        const int started = DiscoveryControl::Start(
+            s.prober, s.scheduler, platform::Widen(m_sources[i].ip), s.window->Handle());
         if (started != DiscoveryControl::kStarted) {
             Fail(i, started, 0);
             continue;
@@ -74,7 +76,8 @@ void AdapterScan::Pump(Source& source, std::size_t index) {
         if (!msg) continue;
         const DiscoveryOutcome outcome = DiscoveryControl::Handle(*msg, source.table);
         Track(source, outcome);
-        if ((outcome.kind == DiscoveryOutcome::kSearchFailed || outcome.kind == DiscoveryOutcome::kSendFailed) &&
+        if ((outcome.kind == DiscoveryOutcome::kSearchFailed ||
+             outcome.kind == DiscoveryOutcome::kSendFailed) &&
             !source.failed) {
             source.failed = true;
             Fail(index, outcome.code, source.prober.LastError());
@@ -88,7 +91,8 @@ void AdapterScan::Pump(Source& source, std::size_t index) {
 
 void AdapterScan::Track(Source& source, const DiscoveryOutcome& outcome) {
     if (outcome.kind == DiscoveryOutcome::kCameraReply && outcome.merged) {
-        const Key key{MacText(outcome.record), platform::Trim(platform::FieldString(outcome.record.szIp))};
+        const Key key{MacText(outcome.record),
+                      platform::Trim(platform::FieldString(outcome.record.szIp))};
         std::lock_guard<std::mutex> guard(m_listLock);
         auto [it, added] = source.listed.try_emplace(key);
         if (added) it->second.since = ++m_listing;
@@ -108,15 +112,16 @@ void AdapterScan::Track(Source& source, const DiscoveryOutcome& outcome) {
             it = source.listed.erase(it);
         }
         source.failing = false;  // a sweep comes after searches that went out
-    } else if (outcome.kind == DiscoveryOutcome::kSendFailed || outcome.kind == DiscoveryOutcome::kSearchFailed) {
+    } else if (outcome.kind == DiscoveryOutcome::kSendFailed ||
+               outcome.kind == DiscoveryOutcome::kSearchFailed) {
         std::lock_guard<std::mutex> guard(m_listLock);
         source.failing = true;
     }
 }
 
 bool AdapterScan::FollowCamera(const std::string& mac, const std::string& ip, int port, int source,
-                               const std::function<bool(const std::string&, int)>& inUse, std::string* newIp,
-                               int* newPort) {
+                               const std::function<bool(const std::string&, int)>& inUse,
+                               std::string* newIp, int* newPort) {
     if (source < 0 || static_cast<std::size_t>(source) >= m_running.size()) return false;
     const Source& s = *m_running[static_cast<std::size_t>(source)];
     std::lock_guard<std::mutex> guard(m_listLock);
@@ -128,7 +133,8 @@ bool AdapterScan::FollowCamera(const std::string& mac, const std::string& ip, in
     const std::pair<const Key, Listed>* best = nullptr;
     for (const auto& entry : s.listed) {
         if (entry.first.first != mac || entry.second.since <= left->second) continue;
-        if ((entry.first.second == ip && entry.second.port == port) || inUse(entry.first.second, entry.second.port)) {
+        if ((entry.first.second == ip && entry.second.port == port) ||
+            inUse(entry.first.second, entry.second.port)) {
             continue;
         }
         if (!best || entry.second.since < best->second.since) best = &entry;
@@ -161,7 +167,8 @@ void AdapterScan::Stop() {
         source->stop = true;
         source->pump.Join();
         source->window->Close();
-        for (const platform::Message& msg : source->window->Queue().TakeAll()) DiscoveryControl::FreeLeftover(msg);
+        for (const platform::Message& msg : source->window->Queue().TakeAll())
+            DiscoveryControl::FreeLeftover(msg);
     }
 }
 
@@ -171,7 +178,8 @@ bool AdapterScan::WaitAllFailed(int ms, const std::atomic<int>* stop) {
     const auto allFailed = [&] { return m_failures.size() >= m_sources.size(); };
     while (!allFailed() && std::chrono::steady_clock::now() < until) {
         if (stop && stop->load() != 0) break;
-        m_failed.wait_until(guard, std::min(until, std::chrono::steady_clock::now() + std::chrono::milliseconds(100)));
+        m_failed.wait_until(guard, std::min(until, std::chrono::steady_clock::now() +
+                                                       std::chrono::milliseconds(100)));
     }
     return allFailed();
 }
@@ -184,7 +192,8 @@ std::vector<ScannedCamera> AdapterScan::Cameras() {
             const std::string ip = platform::FieldString(record.szIp);
             if (!seen.insert({MacText(record), ip}).second) continue;
             const ScanSource& source = m_sources[i];
-            cameras.push_back({record, i, !InSubnet(platform::Trim(ip), source.ip, source.mask), false});
+            cameras.push_back(
+                {record, i, !InSubnet(platform::Trim(ip), source.ip, source.mask), false});
         }
     }
     std::map<std::string, int> macs;
@@ -205,9 +214,11 @@ bool AdapterScan::FindCameraByMac(const std::string& mac, std::string* ip, int* 
     return false;
 }
 
-bool AdapterScan::InSubnet(const std::string& ip, const std::string& sourceIp, const std::string& mask) {
+bool AdapterScan::InSubnet(const std::string& ip, const std::string& sourceIp,
+                           const std::string& mask) {
     in_addr_t a = 0, b = 0, m = 0;
-    if (!platform::ParseIpv4(ip, &a) || !platform::ParseIpv4(sourceIp, &b) || !platform::ParseIpv4(mask, &m)) {
+    if (!platform::ParseIpv4(ip, &a) || !platform::ParseIpv4(sourceIp, &b) ||
+        !platform::ParseIpv4(mask, &m)) {
         return false;
     }
     return (a & m) == (b & m);
@@ -240,8 +251,10 @@ std::vector<ScanSource> AdapterScan::ForAddresses(const std::vector<std::string>
 std::string AdapterScan::Describe(const ScanSource& source, const ScanFailure& failure) {
     const std::string where = source.ip + (source.name.empty() ? "" : " (" + source.name + ")");
     switch (failure.code) {
-        case 1: return "cannot search from " + where + ": " + Reason(failure.error);
-        case 2: return "cannot send the search from " + where + ": " + Reason(failure.error);
+        case 1:
+            return "cannot search from " + where + ": " + Reason(failure.error);
+        case 2:
+            return "cannot send the search from " + where + ": " + Reason(failure.error);
         default:
             return "cannot start the search threads for " + where +
                    (failure.error != 0 ? ": " + Reason(failure.error) : "");

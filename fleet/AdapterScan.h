@@ -3,9 +3,9 @@
 #include <condition_variable>
 #include <cstddef>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
-#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -48,7 +48,8 @@ struct ScanFailure {
 class AdapterScan : public CameraLookup {
 public:
     // Told each discovery message a source handled, on that source's thread (one at a time).
-    using Observer = std::function<void(std::size_t source, const DiscoveryOutcome& outcome, std::size_t listed)>;
+    using Observer = std::function<void(std::size_t source, const DiscoveryOutcome& outcome,
+                                        std::size_t listed)>;
 
     explicit AdapterScan(std::vector<ScanSource> sources, Observer observer = {});
     ~AdapterScan() override;
@@ -85,7 +86,8 @@ public:
     // One line that says what failed, naming the address and the system's reason.
     static std::string Describe(const ScanSource& source, const ScanFailure& failure);
     // True when `ip` lies in the subnet of `sourceIp` / `mask` (dotted texts).
-    static bool InSubnet(const std::string& ip, const std::string& sourceIp, const std::string& mask);
+    static bool InSubnet(const std::string& ip, const std::string& sourceIp,
+                         const std::string& mask);
     // "the system's reason" for an errno, one line.
     static std::string Reason(int error);
 
@@ -108,7 +110,7 @@ private:
     std::condition_variable m_failed;
     std::vector<ScanFailure> m_failures;
     bool m_started = false;
-    std::mutex m_listLock;  // guards the sources' listings and m_listing
+    std::mutex m_listLock;        // guards the sources' listings and m_listing
     unsigned long m_listing = 0;  // numbers each appearance and departure of an entry
 };
 

@@ -13,7 +13,8 @@ void AddressesInUse::Release(const std::string& ip, int port) {
     if (it != m_addresses.end()) m_addresses.erase(it);
 }
 
-void AddressesInUse::Move(const std::string& fromIp, int fromPort, const std::string& toIp, int toPort) {
+void AddressesInUse::Move(const std::string& fromIp, int fromPort, const std::string& toIp,
+                          int toPort) {
     std::lock_guard<std::mutex> guard(m_lock);
     const auto it = m_addresses.find({fromIp, fromPort});
     if (it != m_addresses.end()) m_addresses.erase(it);

@@ -1,8 +1,7 @@
 #include "fleet/CameraReport.h"
 
-#include "fleet/JsonText.h"
-
 #include "discovery/DiscoveryCodec.h"
+#include "fleet/JsonText.h"
 #include "platform/CodePage.h"
 #include "platform/TextUtil.h"
 
@@ -13,8 +12,8 @@ using platform::CodePage;
 
 // The fields of one camera, in column order.
 struct Fields {
-    std::string mode, name, ip, port, mac, mask, gateway, dns1, dns2, network, uid, version, adapter,
-        adapterIp;
+    std::string mode, name, ip, port, mac, mask, gateway, dns1, dns2, network, uid, version,
+        adapter, adapterIp;
     bool otherSubnet = false;
     bool sharedMac = false;
 };
@@ -28,7 +27,8 @@ Fields FieldsOf(const ScannedCamera& camera, const std::vector<ScanSource>& sour
     const DeviceRecord& r = camera.record;
     Fields f;
     f.mode = ModelLetter(r.nMode);
-    f.name = platform::Trim(CodePage::WideToUtf8(CodePage::Utf8FieldToWide(r.szName, sizeof(r.szName))));
+    f.name =
+        platform::Trim(CodePage::WideToUtf8(CodePage::Utf8FieldToWide(r.szName, sizeof(r.szName))));
     f.ip = Text(r.szIp);
     f.port = std::to_string(r.wPort);
     f.mac = MacText(r);
@@ -36,7 +36,9 @@ Fields FieldsOf(const ScannedCamera& camera, const std::vector<ScanSource>& sour
     f.gateway = Text(r.szGateway);
     f.dns1 = Text(r.szPrimaryDns);
     f.dns2 = Text(r.szSecondaryDns);
-    f.network = r.byNetMode == 0 ? "fixed" : r.byNetMode == 1 ? "dynamic" : std::to_string(r.byNetMode);
+    f.network = r.byNetMode == 0   ? "fixed"
+                : r.byNetMode == 1 ? "dynamic"
+                                   : std::to_string(r.byNetMode);
     f.uid = Text(r.szDeviceId);
     f.version = Text(r.szVersion);
     if (camera.source < sources.size()) {
@@ -66,19 +68,22 @@ std::string CameraReport::CsvRow(const std::vector<std::string>& cells) {
     return row + "\r\n";
 }
 
-std::string CameraReport::Csv(const std::vector<ScannedCamera>& cameras, const std::vector<ScanSource>& sources) {
+std::string CameraReport::Csv(const std::vector<ScannedCamera>& cameras,
+                              const std::vector<ScanSource>& sources) {
     std::string out =
-        "mode,name,ip,port,mac,mask,gateway,dns1,dns2,network,uid,version,adapter,adapter_ip,subnet,mac_shared\r\n";
+        "mode,name,ip,port,mac,mask,gateway,dns1,dns2,network,uid,version,adapter,adapter_ip,"
+        "subnet,mac_shared\r\n";
     for (const ScannedCamera& camera : cameras) {
         const Fields f = FieldsOf(camera, sources);
-        out += CsvRow({f.mode, f.name, f.ip, f.port, f.mac, f.mask, f.gateway, f.dns1, f.dns2, f.network, f.uid,
-                       f.version, f.adapter, f.adapterIp, f.otherSubnet ? "other" : "same",
-                       f.sharedMac ? "shared" : ""});
+        out += CsvRow({f.mode, f.name, f.ip, f.port, f.mac, f.mask, f.gateway, f.dns1, f.dns2,
+                       f.network, f.uid, f.version, f.adapter, f.adapterIp,
+                       f.otherSubnet ? "other" : "same", f.sharedMac ? "shared" : ""});
     }
     return out;
 }
 
-std::string CameraReport::Json(const std::vector<ScannedCamera>& cameras, const std::vector<ScanSource>& sources,
+std::string CameraReport::Json(const std::vector<ScannedCamera>& cameras,
+                               const std::vector<ScanSource>& sources,
                                const std::vector<ScanFailure>& failures) {
     Json::Value document(Json::objectValue);
     Json::Value& list = document["cameras"] = Json::Value(Json::arrayValue);

@@ -13,9 +13,11 @@ namespace orvex {
 class CameraReport {
 public:
     // CSV with a header row, RFC 4180 quoting, CR LF line ends.
-    static std::string Csv(const std::vector<ScannedCamera>& cameras, const std::vector<ScanSource>& sources);
+    static std::string Csv(const std::vector<ScannedCamera>& cameras,
+                           const std::vector<ScanSource>& sources);
     // One JSON document: {"cameras": [...], "failures": [...]}.
-    static std::string Json(const std::vector<ScannedCamera>& cameras, const std::vector<ScanSource>& sources,
+    static std::string Json(const std::vector<ScannedCamera>& cameras,
+                            const std::vector<ScanSource>& sources,
                             const std::vector<ScanFailure>& failures);
     // One CSV field, quoted when it holds a comma, a quote or a line break.
     static std::string CsvField(const std::string& text);

@@ -4,12 +4,15 @@
 
 namespace orvex {
 
-RunFollower::RunFollower(AdapterScan* scan, AddressesInUse* inUse, const std::string& ip, int port, int source)
+RunFollower::RunFollower(AdapterScan* scan, AddressesInUse* inUse, const std::string& ip, int port,
+                         int source)
     : m_scan(scan), m_inUse(inUse), m_ip(ip), m_port(port), m_source(source) {
     m_inUse->Claim(m_ip, m_port);
 }
 
-RunFollower::~RunFollower() { m_inUse->Release(m_ip, m_port); }
+RunFollower::~RunFollower() {
+    m_inUse->Release(m_ip, m_port);
+}
 
 bool RunFollower::FindCameraByMac(const std::string& mac, std::string* ip, int* port) {
     std::lock_guard<std::mutex> guard(m_lock);

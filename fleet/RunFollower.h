@@ -17,7 +17,8 @@ class AdapterScan;
 class RunFollower : public CameraLookup {
 public:
     // Claims the camera's address for the life of the follower.
-    RunFollower(AdapterScan* scan, AddressesInUse* inUse, const std::string& ip, int port, int source);
+    RunFollower(AdapterScan* scan, AddressesInUse* inUse, const std::string& ip, int port,
+                int source);
     ~RunFollower() override;
     RunFollower(const RunFollower&) = delete;
     RunFollower& operator=(const RunFollower&) = delete;

@@ -40,7 +40,8 @@ std::string UpgradeReport::Text(const std::vector<UpgradeOutcome>& outcomes) {
     std::string text;
     for (const UpgradeOutcome& o : outcomes) {
         text += o.target.host + ":" + std::to_string(o.target.port) + "\t" + Verdict(o) +
-                "\tstatus " + std::to_string(o.status) + " " + Utf8(o.text) + "\tversion " +
+                "\tstatus " + std::to_string(o.status) + " " + Utf8(o.text) +
+                (o.failure.empty() ? "" : ": " + o.failure) + "\tversion " +
                 (o.versionBefore.empty() ? "?" : o.versionBefore) + " -> " +
                 (o.versionAfter.empty() ? "?" : o.versionAfter) + "\t" + Seconds(o.seconds) +
                 " s\n";
@@ -50,13 +51,13 @@ std::string UpgradeReport::Text(const std::vector<UpgradeOutcome>& outcomes) {
 
 std::string UpgradeReport::Csv(const std::vector<UpgradeOutcome>& outcomes) {
     std::string out =
-        "host,port,mac,verdict,status,text,version_before,version_after,expected,seconds,http_"
-        "status\r\n";
+        "host,port,mac,verdict,status,text,version_before,version_after,expected,seconds,"
+        "http_status,reason\r\n";
     for (const UpgradeOutcome& o : outcomes) {
         out += CameraReport::CsvRow(
             {o.target.host, std::to_string(o.target.port), o.target.mac, Verdict(o),
              std::to_string(o.status), Utf8(o.text), o.versionBefore, o.versionAfter, o.expected,
-             Seconds(o.seconds), o.httpStatus ? std::to_string(o.httpStatus) : ""});
+             Seconds(o.seconds), o.httpStatus ? std::to_string(o.httpStatus) : "", o.failure});
     }
     return out;
 }

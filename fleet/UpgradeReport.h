@@ -19,10 +19,10 @@ public:
     // "failed".
     static std::string Verdict(const UpgradeOutcome& outcome);
     // The result of setting a camera's UID (code 0 success, 3 authentication, 1 other).
-    static std::string SetUidCsv(const std::string& host, int port, const std::string& uid, int code,
-                                 const std::string& text);
-    static std::string SetUidJson(const std::string& host, int port, const std::string& uid, int code,
-                                  const std::string& text);
+    static std::string SetUidCsv(const std::string& host, int port, const std::string& uid,
+                                 int code, const std::string& text);
+    static std::string SetUidJson(const std::string& host, int port, const std::string& uid,
+                                  int code, const std::string& text);
     // True when every camera completed and was verified.
     static bool AllVerified(const std::vector<UpgradeOutcome>& outcomes);
 };

@@ -77,6 +77,7 @@ bool UpgradeRun::StartThreads(UpgradeOutcome& outcome) {
 
 void UpgradeRun::Interrupt() {
     if (m_ended.exchange(true)) return;
+    m_statusAtStop = m_engine.Status();  // what the run was doing, not the failure the abort makes
     m_interrupted = true;
     m_engine.AbortUpgrade();
     m_done.Set();
@@ -110,7 +111,8 @@ UpgradeOutcome UpgradeRun::Run() {
         outcome.interrupted = true;  // only the version was read
     } else if (StartThreads(outcome)) {
         // Woken a few times a second to see a stop request.
-        const auto slice = static_cast<platform::DWORD>(100 * std::max(1.0, platform::Clock::TimeScale()));
+        const auto slice =
+            static_cast<platform::DWORD>(100 * std::max(1.0, platform::Clock::TimeScale()));
         while (!m_done.Wait(slice)) {
             if (Stopping()) Interrupt();
         }
@@ -122,22 +124,30 @@ UpgradeOutcome UpgradeRun::Run() {
     m_engine.StopUpgrade();
 
     outcome.interrupted = outcome.interrupted || m_interrupted;
-    outcome.status = outcome.interrupted ? m_engine.Status() : m_final.load();
+    outcome.status = m_interrupted         ? m_statusAtStop.load()
+                     : outcome.interrupted ? m_engine.Status()
+                                           : m_final.load();
     outcome.text = m_plan.mode == UpgradePlan::kSmart
-                       ? SmartStatusText(outcome.status, 0, m_engine.SysVer(), m_engine.LatestName(), kLanguageEnglish).text
+                       ? SmartStatusText(outcome.status, 0, m_engine.SysVer(),
+                                         m_engine.LatestName(), kLanguageEnglish)
+                             .text
                        : ManualStatusText(outcome.status, 0, kLanguageEnglish).text;
     if (outcome.status != kStatusComplete) outcome.httpStatus = m_engine.HttpErrorStatus();
     outcome.text = WithHttpStatus(outcome.text, outcome.status, outcome.httpStatus);
     if (outcome.started && !outcome.interrupted && outcome.status == kStatusComplete) {
-        outcome.versionAfter = ReadVersion(m_engine.Login(), m_plan.mode);  // where the camera is now
+        outcome.versionAfter =
+            ReadVersion(m_engine.Login(), m_plan.mode);  // where the camera is now
         if (m_plan.mode == UpgradePlan::kSmart) {
             outcome.expected = CodePage::WideToOem(m_engine.LatestName());
-            outcome.verified = !outcome.versionAfter.empty() && outcome.versionAfter == outcome.expected;
+            outcome.verified =
+                !outcome.versionAfter.empty() && outcome.versionAfter == outcome.expected;
         } else {
-            outcome.verified = !outcome.versionAfter.empty() && outcome.versionAfter != outcome.versionBefore;
+            outcome.verified =
+                !outcome.versionAfter.empty() && outcome.versionAfter != outcome.versionBefore;
         }
     }
-    outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    outcome.seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return outcome;
 }
 

@@ -98,6 +98,7 @@ private:
     platform::ManualResetEvent m_done;
     std::atomic<bool> m_ended{false};  // the tick's final status or Interrupt, whichever first
     std::atomic<bool> m_interrupted{false};
+    std::atomic<int> m_statusAtStop{0};
     std::atomic<int> m_final{0};
 };
 

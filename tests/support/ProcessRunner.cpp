@@ -18,7 +18,8 @@ std::string ToolPath(const char* variable) {
 }
 
 ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& args,
-                         const std::string& input, std::function<void(int pid)> whileRunning) {
+                         const std::string& input, std::function<void(int pid)> whileRunning,
+                         std::function<void()> inChild) {
     int in[2], out[2], err[2];
     if (pipe(in) || pipe(out) || pipe(err)) return {};
     const pid_t pid = fork();
@@ -27,6 +28,7 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
         dup2(out[1], 1);
         dup2(err[1], 2);
         for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) close(fd);
+        if (inChild) inChild();
         std::vector<char*> argv{const_cast<char*>(program.c_str())};
         for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);

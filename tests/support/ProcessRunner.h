@@ -12,9 +12,11 @@ struct ProcessResult {
 };
 
 // Runs a program with arguments, feeding `input` to its standard input. `whileRunning`,
-// when given, runs on a thread of its own with the program's process id while it runs.
+// when given, runs on a thread of its own with the program's process id while it runs;
+// `inChild` runs in the child just before the program starts (limits, another user).
 ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& args,
-                         const std::string& input = "", std::function<void(int pid)> whileRunning = {});
+                         const std::string& input = "", std::function<void(int pid)> whileRunning = {},
+                         std::function<void()> inChild = {});
 // Runs a program on a terminal of its own (a pseudo-terminal): everything it writes there
 // is returned; `answer` is typed once `prompt` has appeared.
 ProcessResult RunOnTerminal(const std::string& program, const std::vector<std::string>& args,

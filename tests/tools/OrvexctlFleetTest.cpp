@@ -127,6 +127,69 @@ TEST_F(TwoAdapters, ScanAllListsEachCameraOnceWithItsAdapterInEveryFormat) {
     EXPECT_EQ(some.out.find("192.0.2.10"), std::string::npos);
 }
 
+// Two cameras that show one MAC (clones), one behind each adapter, both with dynamic
+// addresses; each has its web side at its own address.
+class Clones : public TwoAdapters {
+protected:
+    void SetUp() override {
+        for (const auto& [peer, address] : std::vector<std::pair<std::string, std::string>>{
+                 {"v0p", "192.0.2.10/32"}, {"v1p", "198.51.100.10/32"}}) {
+            const std::string v = peer.substr(0, 2);
+            ASSERT_TRUE(orvextest::Ip("link add " + v + " type veth peer name " + peer));
+            ASSERT_TRUE(orvextest::Ip("link set " + peer + " up"));
+            ASSERT_TRUE(orvextest::Ip("link set " + v + " up"));
+            ASSERT_TRUE(orvextest::Ip("addr add " + std::string(v == "v0" ? "192.0.2.1/24" : "198.51.100.1/24") +
+                                      " dev " + v));
+            ASSERT_TRUE(orvextest::Ip("addr add " + address + " dev " + peer));
+        }
+        setenv("ORVEX_TIME_SCALE", "20", 1);
+        setenv("ORVEX_PASSWORD", "pw", 1);
+        camsim::CameraConfig a = Camera("192.0.2.10", 1, "Clone A");
+        camsim::CameraConfig b = Camera("198.51.100.10", 1, "Clone B");
+        for (camsim::CameraConfig* c : {&a, &b}) {
+            c->netMode = 1;
+            c->password = "pw";
+        }
+        first.AddCamera(a);
+        second.AddCamera(b);
+        std::string error;
+        ASSERT_TRUE(first.Start(&error, "0.0.0.0", "v0")) << error;
+        ASSERT_TRUE(second.Start(&error, "0.0.0.0", "v1")) << error;
+        ASSERT_TRUE(first.StartWeb(&error)) << error;
+        ASSERT_TRUE(second.StartWeb(&error)) << error;
+    }
+    void TearDown() override {
+        unsetenv("ORVEX_TIME_SCALE");
+        unsetenv("ORVEX_PASSWORD");
+        TwoAdapters::TearDown();
+    }
+    orvextest::ScopedTimeScale fast{20};
+};
+
+TEST_F(Clones, EachIsFlaggedAndUpgradedAtItsOwnAddress) {
+    const std::string ctl = ToolPath("ORVEXCTL");
+    const auto scan = RunProcess(ctl, {"scan", "--all", "--seconds", "2", "--format", "json"});
+    const Json::Value document = ParseJson(scan.out);
+    ASSERT_EQ(document["cameras"].size(), 2u) << scan.out;
+    for (const Json::Value& camera : document["cameras"]) EXPECT_TRUE(camera["sharedMac"].asBool()) << scan.out;
+
+    const std::string file = "/tmp/orvex-clone-fw-" + std::to_string(getpid());
+    std::ofstream(file) << "ORVEXFW 1.7.18.1\n" << std::string(100000, 'c');
+    const auto r = RunProcess(ctl, {"upgrade", "--from-scan", "--all", "--scan-seconds", "2", "--system", file,
+                                    "--parallel", "2", "--format", "json"});
+    unlink(file.c_str());
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    const Json::Value report = ParseJson(r.out);
+    ASSERT_EQ(report["results"].size(), 2u) << r.out;
+    for (const Json::Value& result : report["results"]) {
+        EXPECT_EQ(result["verdict"].asString(), "verified") << result["host"].asString();
+    }
+    EXPECT_EQ(first.Web(0).Uploads().size(), 1u);
+    EXPECT_EQ(second.Web(0).Uploads().size(), 1u);
+    EXPECT_EQ(first.Web(0).Config().version, "1.7.18.1");
+    EXPECT_EQ(second.Web(0).Config().version, "1.7.18.1");
+}
+
 // Twenty cameras upgraded four at a time through the firmware server, on a faster clock.
 class Batch : public ::testing::Test {
 protected:

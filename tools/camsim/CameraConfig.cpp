@@ -86,13 +86,18 @@ bool SetField(CameraConfig& camera, const std::string& key, const std::string& v
     } else if (key == "rights") {
         if (!ParseNumber(value, 0, 1, &number)) return fail("not 0 or 1");
         camera.mayChangeSettings = number == 1;
-    } else if (key == "slow" || key == "restart" || key == "newport") {
-        if (!ParseNumber(value, 0, key == "newport" ? 65535 : 3600000, &number)) {
+    } else if (key == "slow" || key == "restart" || key == "newport" || key == "uploadrate") {
+        if (!ParseNumber(value, 0,
+                         key == "newport"      ? 65535
+                         : key == "uploadrate" ? 1000000000
+                                               : 3600000,
+                         &number)) {
             return fail("not a number in range");
         }
         if (key == "slow") camera.faults.slowReplyMs = static_cast<unsigned>(number);
         if (key == "restart") camera.faults.restartMs = static_cast<unsigned>(number);
         if (key == "newport") camera.faults.newPort = static_cast<int>(number);
+        if (key == "uploadrate") camera.faults.uploadRate = static_cast<unsigned>(number);
     } else if (key == "newip") {
         if (!IsAddress(value)) return fail("not an IPv4 address");
         camera.faults.newIp = value;
@@ -101,17 +106,28 @@ bool SetField(CameraConfig& camera, const std::string& key, const std::string& v
         std::string name;
         while (std::getline(names, name, '+')) {
             WebFaults& f = camera.faults;
-            if (name == "noclen") f.noContentLength = true;
-            else if (name == "lowerclen") f.lowercaseLength = true;
-            else if (name == "cut") f.cutReply = true;
-            else if (name == "never") f.neverReply = true;
-            else if (name == "reset") f.resetMidBody = true;
-            else if (name == "refuseupload") f.refuseUpload = true;
-            else if (name == "refusedownload") f.refuseDownload = true;
-            else if (name == "nocomeback") f.neverComesBack = true;
-            else if (name == "nosysver") f.omitSysVer = true;
-            else if (name == "keepversion") f.keepVersion = true;
-            else if (!name.empty()) return fail("unknown fault");
+            if (name == "noclen")
+                f.noContentLength = true;
+            else if (name == "lowerclen")
+                f.lowercaseLength = true;
+            else if (name == "cut")
+                f.cutReply = true;
+            else if (name == "never")
+                f.neverReply = true;
+            else if (name == "reset")
+                f.resetMidBody = true;
+            else if (name == "refuseupload")
+                f.refuseUpload = true;
+            else if (name == "refusedownload")
+                f.refuseDownload = true;
+            else if (name == "nocomeback")
+                f.neverComesBack = true;
+            else if (name == "nosysver")
+                f.omitSysVer = true;
+            else if (name == "keepversion")
+                f.keepVersion = true;
+            else if (!name.empty())
+                return fail("unknown fault");
         }
     } else if (key == "app") {
         camera.appVersion = value;
@@ -190,8 +206,12 @@ std::vector<CameraConfig> GenerateCameras(int count, std::uint16_t firstPort) {
         const int net = i / 250 + 1;
         c.ip = "127.0." + std::to_string(net) + "." + std::to_string(host);
         // Locally administered unicast addresses of our own (02:4F:52 is "\x02OR").
-        c.mac = {0x02, 0x4F, 0x52, static_cast<std::uint8_t>(i >> 16),
-                 static_cast<std::uint8_t>(i >> 8), static_cast<std::uint8_t>(i)};
+        c.mac = {0x02,
+                 0x4F,
+                 0x52,
+                 static_cast<std::uint8_t>(i >> 16),
+                 static_cast<std::uint8_t>(i >> 8),
+                 static_cast<std::uint8_t>(i)};
         c.port = static_cast<std::uint16_t>(firstPort + i);
         char uid[32];
         std::snprintf(uid, sizeof(uid), "ORVX%06dABCDE", i + 1);

@@ -22,6 +22,7 @@ struct WebFaults {
     bool omitSysVer = false;        // get_status.cgi leaves out sys_ver
     unsigned slowReplyMs = 0;       // waits this long (clock ms) before answering
     unsigned restartMs = 3000;      // down time after accepting firmware (clock ms)
+    unsigned uploadRate = 0;        // reads an upload at most this fast (bytes a second; 0: any)
     std::string newIp;              // comes back on this address (empty: the same)
     int newPort = 0;                // comes back on this port (0: the same)
 };

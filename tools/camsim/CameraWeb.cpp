@@ -68,6 +68,7 @@ CameraWeb::~CameraWeb() { Stop(); }
 bool CameraWeb::Start(std::string* error) {
     CameraConfig config = Config();
     m_stopped.Reset();
+    m_server.SetBodyRate(config.faults.uploadRate);
     if (!m_server.Start(config.ip, config.port,
                         [this](const HttpRequest& r, HttpConnection& c) { Handle(r, c); }, error)) {
         return false;
@@ -96,6 +97,7 @@ CameraConfig CameraWeb::Config() {
 void CameraWeb::SetFaults(const WebFaults& faults) {
     std::lock_guard<std::mutex> guard(m_lock);
     m_config.faults = faults;
+    m_server.SetBodyRate(faults.uploadRate);
 }
 
 void CameraWeb::SetCredentials(const std::string& user, const std::string& password) {

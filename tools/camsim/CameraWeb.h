@@ -40,6 +40,8 @@ public:
     void SetCredentials(const std::string& user, const std::string& password);
     bool Up();
     std::vector<Upload> Uploads();
+    // Request body bytes this camera has received, uploads cut short included.
+    long long BodyBytesReceived() const { return m_server.BodyBytesReceived(); }
     // Every request target (path and query) in arrival order.
     std::vector<std::string> Requests();
 

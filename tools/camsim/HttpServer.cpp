@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 #include "platform/UdpSocket.h"
@@ -27,18 +28,6 @@ std::string TrimBlanks(const std::string& text) {
     const auto begin = text.find_first_not_of(" \t");
     if (begin == std::string::npos) return "";
     return text.substr(begin, text.find_last_not_of(" \t") - begin + 1);
-}
-
-// Reads until `want` bytes are in `data` or the connection ends; false on an early end.
-bool ReadAtLeast(int fd, std::string& data, std::size_t want) {
-    char buffer[65536];
-    while (data.size() < want) {
-        const ssize_t n = recv(fd, buffer, sizeof(buffer), 0);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data.append(buffer, static_cast<std::size_t>(n));
-    }
-    return true;
 }
 
 int HexDigit(char c) {
@@ -189,6 +178,29 @@ void HttpServer::AcceptLoop() {
     }
 }
 
+bool HttpServer::ReadBody(int fd, std::string& data, std::size_t want) {
+    m_bodyBytes += static_cast<long long>(std::min(data.size(), want));
+    data.reserve(want);
+    std::vector<char> buffer(256 * 1024);
+    const auto start = std::chrono::steady_clock::now();
+    while (data.size() < want && !m_stop) {
+        std::size_t chunk = buffer.size();
+        if (const unsigned rate = m_bodyRate) {
+            // No faster than the rate: the bytes so far are due no earlier than now.
+            std::this_thread::sleep_until(
+                start +
+                std::chrono::microseconds(static_cast<long long>(data.size()) * 1000000 / rate));
+            chunk = std::min<std::size_t>(chunk, rate / 8 + 1);
+        }
+        const ssize_t n = recv(fd, buffer.data(), std::min(chunk, want - data.size()), 0);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data.append(buffer.data(), static_cast<std::size_t>(n));
+        m_bodyBytes += n;
+    }
+    return data.size() >= want;
+}
+
 void HttpServer::Serve(int fd) {
     std::string data;
     HttpRequest request;
@@ -226,7 +238,7 @@ void HttpServer::Serve(int fd) {
                                         ? 0
                                         : std::strtoull(length->second.c_str(), nullptr, 10);
         data.erase(0, headerEnd + 4);
-        complete = bodyLen <= kMaxBody && ReadAtLeast(fd, data, bodyLen);
+        complete = bodyLen <= kMaxBody && ReadBody(fd, data, bodyLen);
         request.body = data.substr(0, bodyLen);
     }
     if (complete) {

@@ -15,7 +15,7 @@ struct HttpRequest {
     std::string method;
     std::string target;  // path and query as sent
     std::string path;
-    std::string query;   // text after '?', not decoded
+    std::string query;                           // text after '?', not decoded
     std::map<std::string, std::string> headers;  // names in lower case
     std::string rawHeader;
     std::string body;
@@ -54,18 +54,26 @@ public:
     void Stop();
     bool Running() const { return m_listenFd.load() >= 0; }
     const std::atomic<bool>& Stopping() const { return m_stop; }
+    // Reads request bodies at most this fast (bytes a second; 0: as fast as they come).
+    void SetBodyRate(unsigned bytesPerSecond) { m_bodyRate = bytesPerSecond; }
+    // Request body bytes received so far, complete bodies or not.
+    long long BodyBytesReceived() const { return m_bodyBytes; }
     // Bodies larger than this are refused (the connection is closed).
     static constexpr std::size_t kMaxBody = 64 * 1024 * 1024;
 
 private:
     void AcceptLoop();
     void Serve(int fd);
+    // Reads until `want` body bytes are in `data`; false on an early end.
+    bool ReadBody(int fd, std::string& data, std::size_t want);
 
     std::mutex m_lifeLock;  // Start and Stop may come from different threads (a restart)
     Handler m_handler;
     std::atomic<int> m_listenFd{-1};
     int m_wakeFd = -1;
     std::atomic<bool> m_stop{false};
+    std::atomic<unsigned> m_bodyRate{0};
+    std::atomic<long long> m_bodyBytes{0};
     std::thread m_acceptThread;
     std::mutex m_lock;
     struct Worker {

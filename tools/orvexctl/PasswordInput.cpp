@@ -59,7 +59,7 @@ public:
 
 private:
     static constexpr int kSignals[4] = {SIGINT, SIGTERM, SIGHUP, SIGTSTP};
-    struct sigaction m_previous[5] {};
+    struct sigaction m_previous[5]{};
 };
 
 // Reads one line from the terminal with echo off; false when there is no terminal.
@@ -102,7 +102,8 @@ bool PromptWithoutEcho(const std::string& prompt, std::string* line) {
 
 }  // namespace
 
-bool PasswordInput::TakeOption(const std::string& option, const std::string* value, std::string* error) {
+bool PasswordInput::TakeOption(const std::string& option, const std::string* value,
+                               std::string* error) {
     if (option != "--password" && option != "--password-file") return false;
     if (!value) {
         *error = option + " needs a value";
@@ -117,8 +118,8 @@ bool PasswordInput::TakeOption(const std::string& option, const std::string* val
     return true;
 }
 
-bool PasswordInput::Resolve(const std::string& account, const std::string& host, std::string* password,
-                            std::string* error) const {
+bool PasswordInput::Resolve(const std::string& account, const std::string& host,
+                            std::string* password, std::string* error) const {
     if (m_hasPassword) {
         *password = m_password;
         return true;
@@ -137,7 +138,8 @@ bool PasswordInput::Resolve(const std::string& account, const std::string& host,
         *password = env;
         return true;
     }
-    if (!PromptWithoutEcho("Password for " + account + "@" + host + ": ", password)) password->clear();
+    if (!PromptWithoutEcho("Password for " + account + "@" + host + ": ", password))
+        password->clear();
     return true;
 }
 

@@ -44,7 +44,8 @@ bool ReportOutput::TakeOption(const Arguments& args, std::size_t& i, std::string
 
 bool ReportOutput::Write(const std::string& report) const {
     if (m_path.empty()) {
-        if (std::fwrite(report.data(), 1, report.size(), stdout) != report.size() || std::fflush(stdout) != 0) {
+        if (std::fwrite(report.data(), 1, report.size(), stdout) != report.size() ||
+            std::fflush(stdout) != 0) {
             return Fail("cannot write the report to standard output", errno);
         }
         return true;
@@ -74,9 +75,9 @@ bool ReportOutput::Write(const std::string& report) const {
     return true;
 }
 
-bool ReportOutput::CloseStandardOutput() {
-    errno = 0;
-    const bool flushed = std::fflush(stdout) == 0 && !std::ferror(stdout);
+bool ReportOutput::CloseStandardOutput(int earlierError) {
+    errno = earlierError;
+    const bool flushed = std::fflush(stdout) == 0 && !std::ferror(stdout) && earlierError == 0;
     const int error = errno;
     const bool closed = std::fclose(stdout) == 0;
     if (g_progressOnly) return true;
@@ -85,6 +86,8 @@ bool ReportOutput::CloseStandardOutput() {
     return true;
 }
 
-void ReportOutput::StandardOutputIsProgressOnly() { g_progressOnly = true; }
+void ReportOutput::StandardOutputIsProgressOnly() {
+    g_progressOnly = true;
+}
 
 }  // namespace orvexctl

@@ -18,8 +18,9 @@ public:
     bool ToFile() const { return !m_path.empty(); }
 
     // Flushes and closes standard output at exit; false after saying why on standard
-    // error. Output that carried only progress (the report went to a file) may be gone.
-    static bool CloseStandardOutput();
+    // error. `earlierError` is the errno of a write that already failed (0: none). Output
+    // that carried only progress (the report went to a file) may be gone.
+    static bool CloseStandardOutput(int earlierError);
     // Standard output carries progress only: losing it (a closed pipe) is no failure.
     static void StandardOutputIsProgressOnly();
 

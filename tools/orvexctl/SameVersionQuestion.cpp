@@ -34,8 +34,8 @@ bool SameVersionQuestion::ReadLine(std::string* line) {
 bool SameVersionQuestion::Ask(const std::string& host) {
     if (m_yes) return true;
     std::lock_guard<std::mutex> guard(m_lock);  // one question at a time
-    const std::string text = platform::CodePage::WideToOem(orvex::LoadStringText(orvex::IDS_CONFIRM_SAME_VERSION,
-                                                                                  orvex::kLanguageEnglish));
+    const std::string text = platform::CodePage::WideToOem(
+        orvex::LoadStringText(orvex::IDS_CONFIRM_SAME_VERSION, orvex::kLanguageEnglish));
     std::fprintf(stderr, "%s%s [OK/Cancel]: ", m_batch ? (host + ": ").c_str() : "", text.c_str());
     std::fflush(stderr);
     std::string answer;

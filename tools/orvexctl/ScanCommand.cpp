@@ -14,12 +14,14 @@
 namespace orvexctl {
 namespace {
 
-void PrintEvent(const orvex::DiscoveryOutcome& outcome, std::size_t listed, const std::string& via) {
+void PrintEvent(const orvex::DiscoveryOutcome& outcome, std::size_t listed,
+                const std::string& via) {
     switch (outcome.kind) {
         case orvex::DiscoveryOutcome::kCameraReply: {
             const orvex::DeviceRecord& r = outcome.record;
             std::printf("found %s %u %s %s %s%s\n", OneLine(platform::FieldString(r.szIp)).c_str(),
-                        static_cast<unsigned>(r.wPort), orvex::MacText(r).c_str(), orvex::ModelLetter(r.nMode),
+                        static_cast<unsigned>(r.wPort), orvex::MacText(r).c_str(),
+                        orvex::ModelLetter(r.nMode),
                         OneLine(platform::FieldString(r.szName)).c_str(), via.c_str());
             break;
         }
@@ -40,7 +42,8 @@ void PrintEvent(const orvex::DiscoveryOutcome& outcome, std::size_t listed, cons
 }
 
 // The text format: the export lines, and with several sources where each camera answered.
-std::string TextList(const std::vector<orvex::ScannedCamera>& cameras, const std::vector<orvex::ScanSource>& sources) {
+std::string TextList(const std::vector<orvex::ScannedCamera>& cameras,
+                     const std::vector<orvex::ScanSource>& sources) {
     std::vector<orvex::DeviceRecord> records;
     for (const auto& camera : cameras) records.push_back(camera.record);
     std::string text = orvex::FormatExportLines(records);
@@ -54,8 +57,9 @@ std::string TextList(const std::vector<orvex::ScannedCamera>& cameras, const std
     text += "\r\n";
     for (std::size_t i = 0; i < cameras.size(); ++i) {
         const orvex::ScanSource& source = sources[cameras[i].source];
-        text += std::to_string(i + 1) + "\t" + source.ip + (source.name.empty() ? "" : " (" + source.name + ")") +
-                "\t" + (cameras[i].otherSubnet ? "other subnet" : "same subnet") + "\r\n";
+        text += std::to_string(i + 1) + "\t" + source.ip +
+                (source.name.empty() ? "" : " (" + source.name + ")") + "\t" +
+                (cameras[i].otherSubnet ? "other subnet" : "same subnet") + "\r\n";
     }
     return text;
 }
@@ -79,11 +83,13 @@ int RunScan(const Arguments& args) {
             const std::string& value = args[++i];
             if (arg == "--bind") {
                 if (!IsIpv4(value)) {
-                    return BadArguments("--bind takes an IPv4 address in dotted form, got '" + value + "'");
+                    return BadArguments("--bind takes an IPv4 address in dotted form, got '" +
+                                        value + "'");
                 }
                 binds.push_back(value);
             } else if (!ParseInteger(value, 1, 86400, &seconds)) {
-                return BadArguments("--seconds takes a whole number from 1 to 86400, got '" + value + "'");
+                return BadArguments("--seconds takes a whole number from 1 to 86400, got '" +
+                                    value + "'");
             }
         } else if (arg == "--all") {
             all = true;
@@ -97,7 +103,8 @@ int RunScan(const Arguments& args) {
         return BadArguments("scan needs --bind ADDR (a local address to search from) or --all");
     }
     if (!binds.empty() && all) return BadArguments("scan takes --bind or --all, not both");
-    if (events && format == Format::kJson) return BadArguments("--events goes with text or CSV output");
+    if (events && format == Format::kJson)
+        return BadArguments("--events goes with text or CSV output");
 
     const std::vector<orvex::ScanSource> sources =
         all ? orvex::AdapterScan::AllAdapters() : orvex::AdapterScan::ForAddresses(binds);
@@ -107,17 +114,20 @@ int RunScan(const Arguments& args) {
     }
     orvex::AdapterScan::Observer observer;
     if (events) {
-        observer = [&sources](std::size_t source, const orvex::DiscoveryOutcome& outcome, std::size_t listed) {
+        observer = [&sources](std::size_t source, const orvex::DiscoveryOutcome& outcome,
+                              std::size_t listed) {
             PrintEvent(outcome, listed, sources.size() > 1 ? " via " + sources[source].ip : "");
         };
     }
     orvex::AdapterScan scan(sources, observer);
     scan.Start();
     // Ctrl-C ends the search early: the cameras found so far are still reported.
-    const bool allFailed = scan.WaitAllFailed(static_cast<int>(seconds * 1000), &StopSignals::Flag());
+    const bool allFailed =
+        scan.WaitAllFailed(static_cast<int>(seconds * 1000), &StopSignals::Flag());
     scan.Stop();
     for (const orvex::ScanFailure& failure : scan.Failures()) {
-        std::cerr << "orvexctl: " << orvex::AdapterScan::Describe(sources[failure.source], failure) << std::endl;
+        std::cerr << "orvexctl: " << orvex::AdapterScan::Describe(sources[failure.source], failure)
+                  << std::endl;
     }
 
     const auto cameras = scan.Cameras();

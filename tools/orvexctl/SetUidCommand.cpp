@@ -23,7 +23,9 @@ namespace {
 
 using platform::CodePage;
 
-std::string Narrow(const std::wstring& text) { return CodePage::WideToOem(text); }
+std::string Narrow(const std::wstring& text) {
+    return CodePage::WideToOem(text);
+}
 
 struct UidRun {
     std::atomic<int> code{1};
@@ -50,7 +52,8 @@ int RunTask(const orvex::CameraLogin& login, std::string* failure) {
         *failure = "the system refused a thread (process or task limit)";
         return 1;
     }
-    const auto slice = static_cast<platform::DWORD>(100 * std::max(1.0, platform::Clock::TimeScale()));
+    const auto slice =
+        static_cast<platform::DWORD>(100 * std::max(1.0, platform::Clock::TimeScale()));
     bool interrupted = false;
     while (!run.done.Wait(slice)) {
         if (StopSignals::Flag() != 0) {
@@ -99,14 +102,17 @@ int RunSetUid(const Arguments& args) {
             }
             continue;
         }
-        if (arg.rfind("--", 0) == 0) return BadArguments("unknown option '" + arg + "' for set-uid");
+        if (arg.rfind("--", 0) == 0)
+            return BadArguments("unknown option '" + arg + "' for set-uid");
         rest.push_back(arg);
     }
     if (!hasHost) return BadArguments("set-uid needs --host");
-    if (rest.size() != 1) return BadArguments("set-uid takes one UID (15 characters, a comma, 6 characters)");
+    if (rest.size() != 1)
+        return BadArguments("set-uid takes one UID (15 characters, a comma, 6 characters)");
     std::wstring accepted;
     const int check = orvex::CheckUid(CodePage::AnsiToWide(rest[0]), &accepted);
-    if (check != 0) return BadArguments(Narrow(orvex::LoadStringText(check, orvex::kLanguageEnglish)));
+    if (check != 0)
+        return BadArguments(Narrow(orvex::LoadStringText(check, orvex::kLanguageEnglish)));
     std::string secret;
     if (!password.Resolve(user, host, &secret, &error)) {
         std::cerr << "orvexctl: " << error << std::endl;
@@ -116,8 +122,8 @@ int RunSetUid(const Arguments& args) {
     orvex::DeviceRecord device;
     platform::PutFieldString(device.szIp, host);
     device.wPort = static_cast<std::uint16_t>(port);
-    const orvex::CameraLogin login =
-        orvex::SetUidLoginFor(device, CodePage::AnsiToWide(user), CodePage::AnsiToWide(secret), accepted);
+    const orvex::CameraLogin login = orvex::SetUidLoginFor(device, CodePage::AnsiToWide(user),
+                                                           CodePage::AnsiToWide(secret), accepted);
     std::string failure;
     const int code = RunTask(login, &failure);
     if (!failure.empty()) std::cerr << "orvexctl: " << host << ": " << failure << std::endl;
@@ -129,8 +135,10 @@ int RunSetUid(const Arguments& args) {
                                                 orvex::kLanguageEnglish));
     const std::string uid = Narrow(accepted);
     std::string out = "result " + std::to_string(code) + " " + text + "\n";
-    if (format == Format::kCsv) out = orvex::UpgradeReport::SetUidCsv(host, static_cast<int>(port), uid, code, text);
-    if (format == Format::kJson) out = orvex::UpgradeReport::SetUidJson(host, static_cast<int>(port), uid, code, text);
+    if (format == Format::kCsv)
+        out = orvex::UpgradeReport::SetUidCsv(host, static_cast<int>(port), uid, code, text);
+    if (format == Format::kJson)
+        out = orvex::UpgradeReport::SetUidJson(host, static_cast<int>(port), uid, code, text);
     const bool written = output.Write(out);
     return StopSignals::ExitStatus(code == 0 && written ? 0 : 1);
 }

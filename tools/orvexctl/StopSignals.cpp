@@ -28,7 +28,9 @@ void StopSignals::Install() {
     sigaction(SIGPIPE, &ignore, nullptr);
 }
 
-const std::atomic<int>& StopSignals::Flag() { return g_stop; }
+const std::atomic<int>& StopSignals::Flag() {
+    return g_stop;
+}
 
 int StopSignals::ExitStatus(int status) {
     const int signal = g_stop.load();

@@ -71,7 +71,8 @@ void TargetList::AddScanned(const std::vector<orvex::ScannedCamera>& cameras) {
 void TargetList::FillFromScan(const std::vector<orvex::ScannedCamera>& cameras) {
     for (orvex::UpgradeTarget& target : m_targets) {
         for (const orvex::ScannedCamera& camera : cameras) {
-            if (AddressKey(platform::Trim(platform::FieldString(camera.record.szIp))) == AddressKey(target.host) &&
+            if (AddressKey(platform::Trim(platform::FieldString(camera.record.szIp))) ==
+                    AddressKey(target.host) &&
                 camera.record.wPort == target.port) {
                 target.mac = orvex::MacText(camera.record);
                 target.netMode = camera.record.byNetMode;

@@ -10,14 +10,14 @@
 #include "fleet/BatchUpgrade.h"
 #include "fleet/UpgradeReport.h"
 #include "platform/CodePage.h"
-#include "upgrade/UpgradeHandle.h"
-#include "upgrade/UpgradeLogin.h"
 #include "tools/orvexctl/PasswordInput.h"
 #include "tools/orvexctl/ReportOutput.h"
 #include "tools/orvexctl/SameVersionQuestion.h"
 #include "tools/orvexctl/StopSignals.h"
 #include "tools/orvexctl/TargetList.h"
 #include "tools/orvexctl/UpgradeProgress.h"
+#include "upgrade/UpgradeHandle.h"
+#include "upgrade/UpgradeLogin.h"
 
 namespace orvexctl {
 namespace {
@@ -49,7 +49,8 @@ int ParseUpgradeOptions(const Arguments& args, UpgradeOptions* o) {
         const std::string& arg = args[i];
         const std::string* value = i + 1 < args.size() ? &args[i + 1] : nullptr;
         std::string error;
-        if (TakeFormatOption(args, i, &o->format, &error) || o->output.TakeOption(args, i, &error)) {
+        if (TakeFormatOption(args, i, &o->format, &error) ||
+            o->output.TakeOption(args, i, &error)) {
             if (!error.empty()) return BadArguments(error);
             continue;
         }
@@ -123,7 +124,8 @@ int ParseUpgradeOptions(const Arguments& args, UpgradeOptions* o) {
 std::string Report(const UpgradeOptions& o, const std::vector<orvex::UpgradeOutcome>& outcomes) {
     if (o.format == Format::kJson) return orvex::UpgradeReport::Json(outcomes);
     if (o.format == Format::kCsv) return orvex::UpgradeReport::Csv(outcomes);
-    if (outcomes.size() > 1) return (o.output.ToFile() ? "" : "\n") + orvex::UpgradeReport::Text(outcomes);
+    if (outcomes.size() > 1)
+        return (o.output.ToFile() ? "" : "\n") + orvex::UpgradeReport::Text(outcomes);
     return o.output.ToFile() ? orvex::UpgradeReport::Text(outcomes) : "";
 }
 
@@ -150,9 +152,12 @@ int RunUpgrade(const Arguments& args) {
             o.all ? orvex::AdapterScan::AllAdapters() : orvex::AdapterScan::ForAddresses(o.binds);
         scan = std::make_unique<orvex::AdapterScan>(sources);
         scan->Start();
-        if (o.fromScan || !list.Empty()) scan->WaitAllFailed(static_cast<int>(o.scanSeconds * 1000), stop);
+        if (o.fromScan || !list.Empty())
+            scan->WaitAllFailed(static_cast<int>(o.scanSeconds * 1000), stop);
         for (const orvex::ScanFailure& failure : scan->Failures()) {
-            std::cerr << "orvexctl: " << orvex::AdapterScan::Describe(sources[failure.source], failure) << std::endl;
+            std::cerr << "orvexctl: "
+                      << orvex::AdapterScan::Describe(sources[failure.source], failure)
+                      << std::endl;
         }
         const auto cameras = scan->Cameras();
         if (o.fromScan) list.AddScanned(cameras);
@@ -161,7 +166,8 @@ int RunUpgrade(const Arguments& args) {
     std::vector<std::string> duplicates;
     const std::vector<orvex::UpgradeTarget> targets = list.Unique(&duplicates);
     for (const std::string& twice : duplicates) {
-        std::cerr << "orvexctl: " << twice << " is named more than once; it is upgraded once" << std::endl;
+        std::cerr << "orvexctl: " << twice << " is named more than once; it is upgraded once"
+                  << std::endl;
     }
     if (targets.empty()) {
         std::cerr << "orvexctl: no camera to upgrade" << std::endl;
@@ -171,7 +177,7 @@ int RunUpgrade(const Arguments& args) {
     SameVersionQuestion question(o.yes, stop);
     question.SetBatch(targets.size() > 1);
     orvex::UpgradePlan plan;
-    plan.mode = o.smart              ? orvex::UpgradePlan::kSmart
+    plan.mode = o.smart            ? orvex::UpgradePlan::kSmart
                 : !o.webUi.empty() ? orvex::UpgradePlan::kWebUi
                                    : orvex::UpgradePlan::kSystem;
     plan.file = o.smart ? "" : (!o.webUi.empty() ? o.webUi : o.system);
@@ -179,8 +185,8 @@ int RunUpgrade(const Arguments& args) {
     plan.user = o.user;
     plan.stop = stop;
     plan.confirm = [&question](const std::string& host) { return question.Ask(host); };
-    if (!o.password.Resolve(o.user, targets.size() == 1 ? targets[0].host : "cameras", &plan.password,
-                            &error)) {
+    if (!o.password.Resolve(o.user, targets.size() == 1 ? targets[0].host : "cameras",
+                            &plan.password, &error)) {
         std::cerr << "orvexctl: " << error << std::endl;
         return 1;
     }
@@ -193,22 +199,27 @@ int RunUpgrade(const Arguments& args) {
     const bool showProgress = o.output.ToFile() || o.format != Format::kJson;
     if (o.output.ToFile()) ReportOutput::StandardOutputIsProgressOnly();
     UpgradeProgress progress(labels, progressOut, isatty(fileno(progressOut)) != 0);
-    const auto outcomes = orvex::BatchUpgrade::Run(
-        targets, plan, static_cast<int>(o.parallel), scan.get(),
-        [&](std::size_t index, int status, int phase, const std::wstring& text, long long sent, long long total) {
-            if (showProgress) {
-                progress.Update(index, status, text, sent, total, phase == orvex::BatchUpgrade::kRunEnded);
-            }
-        });
+    const auto outcomes =
+        orvex::BatchUpgrade::Run(targets, plan, static_cast<int>(o.parallel), scan.get(),
+                                 [&](std::size_t index, int status, int phase,
+                                     const std::wstring& text, long long sent, long long total) {
+                                     if (showProgress) {
+                                         progress.Update(index, status, text, sent, total,
+                                                         phase == orvex::BatchUpgrade::kRunEnded);
+                                     }
+                                 });
     progress.Finish();
     if (scan) scan->Stop();
 
     const bool written = o.output.Write(Report(o, outcomes));
-    if (o.format == Format::kText && targets.size() == 1 && outcomes[0].status == orvex::kStatusComplete &&
-        !outcomes[0].verified && !outcomes[0].interrupted) {
+    if (o.format == Format::kText && targets.size() == 1 &&
+        outcomes[0].status == orvex::kStatusComplete && !outcomes[0].verified &&
+        !outcomes[0].interrupted) {
         std::cerr << "orvexctl: not verified: the camera reports version "
-                  << (outcomes[0].versionAfter.empty() ? "?" : outcomes[0].versionAfter) << " after the upgrade"
-                  << (outcomes[0].expected.empty() ? "" : ", not " + outcomes[0].expected) << std::endl;
+                  << (outcomes[0].versionAfter.empty() ? "?" : outcomes[0].versionAfter)
+                  << " after the upgrade"
+                  << (outcomes[0].expected.empty() ? "" : ", not " + outcomes[0].expected)
+                  << std::endl;
     }
     if (targets.size() == 1 && !outcomes[0].failure.empty()) {
         std::cerr << "orvexctl: " << labels[0] << ": " << outcomes[0].failure << std::endl;

@@ -16,7 +16,9 @@ namespace {
 constexpr int kNoStatus = INT_MIN;
 constexpr auto kRedrawPause = std::chrono::milliseconds(250);
 
-std::string Narrow(const std::wstring& text) { return platform::CodePage::WideToOem(text); }
+std::string Narrow(const std::wstring& text) {
+    return platform::CodePage::WideToOem(text);
+}
 
 winsize TerminalSize(std::FILE* out) {
     winsize size{};
@@ -45,14 +47,17 @@ UpgradeProgress::UpgradeProgress(std::vector<std::string> labels, std::FILE* out
     }
 }
 
-UpgradeProgress::~UpgradeProgress() { Finish(); }
+UpgradeProgress::~UpgradeProgress() {
+    Finish();
+}
 
-void UpgradeProgress::Update(std::size_t index, int status, const std::wstring& text, long long sent, long long total,
-                             bool ended) {
+void UpgradeProgress::Update(std::size_t index, int status, const std::wstring& text,
+                             long long sent, long long total, bool ended) {
     std::lock_guard<std::mutex> guard(m_lock);
     if (index >= m_labels.size() || m_finished) return;
     if (m_terminal) {
-        std::string line = m_labels[index] + "  " + (text.empty() ? "status " + std::to_string(status) : Narrow(text));
+        std::string line = m_labels[index] + "  " +
+                           (text.empty() ? "status " + std::to_string(status) : Narrow(text));
         if (!ended && total > 0 && sent < total) {
             line += "  (" + std::to_string(sent) + " of " + std::to_string(total) + " bytes)";
         }
@@ -65,7 +70,8 @@ void UpgradeProgress::Update(std::size_t index, int status, const std::wstring& 
     if (ended || status == m_last[index]) return;
     m_last[index] = status;
     const std::string prefix = m_labels.size() > 1 ? m_labels[index] + " " : "";
-    Print(prefix + "status " + std::to_string(status) + (text.empty() ? "" : " ") + Narrow(text) + "\n");
+    Print(prefix + "status " + std::to_string(status) + (text.empty() ? "" : " ") + Narrow(text) +
+          "\n");
 }
 
 void UpgradeProgress::Finish() {
@@ -94,7 +100,8 @@ std::vector<std::size_t> UpgradeProgress::LinesToShow(std::size_t rows) const {
         if (m_states[i] == State::kRunning) running.push_back(i);
         if (m_states[i] == State::kEnded) ended.push_back(i);
     }
-    std::sort(ended.begin(), ended.end(), [this](std::size_t a, std::size_t b) { return m_endOrder[a] > m_endOrder[b]; });
+    std::sort(ended.begin(), ended.end(),
+              [this](std::size_t a, std::size_t b) { return m_endOrder[a] > m_endOrder[b]; });
     std::vector<std::size_t> shown;
     for (const auto* group : {&running, &ended}) {
         for (const std::size_t i : *group) {
@@ -118,8 +125,9 @@ void UpgradeProgress::Redraw() {
     }
     std::string frame;
     if (m_drawnLines > 0) frame += "\033[" + std::to_string(m_drawnLines) + "A";
-    const std::string summary = std::to_string(m_ended) + " of " + std::to_string(m_labels.size()) + " ended, " +
-                                std::to_string(running) + " running, " + std::to_string(waiting) + " waiting";
+    const std::string summary = std::to_string(m_ended) + " of " + std::to_string(m_labels.size()) +
+                                " ended, " + std::to_string(running) + " running, " +
+                                std::to_string(waiting) + " waiting";
     frame += "\r\033[J" + summary.substr(0, width) + "\n";
     for (const std::size_t i : shown) frame += m_lines[i].substr(0, width) + "\n";
     m_drawnLines = shown.size() + 1;

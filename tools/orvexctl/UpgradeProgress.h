@@ -19,7 +19,8 @@ public:
     UpgradeProgress(std::vector<std::string> labels, std::FILE* out, bool terminal);
     ~UpgradeProgress();
     // A camera's status; `ended` once its run is over.
-    void Update(std::size_t index, int status, const std::wstring& text, long long sent, long long total, bool ended);
+    void Update(std::size_t index, int status, const std::wstring& text, long long sent,
+                long long total, bool ended);
     // Draws the last state and stops drawing.
     void Finish();
 

@@ -1,12 +1,11 @@
 // orvexctl: the engine from the command line, for scripts and checks without a display.
+#include <cerrno>
 #include <clocale>
-
 #include <iostream>
 #include <string>
 
 #include "platform/Clock.h"
 #include "resources/Version.h"
-
 #include "tools/orvexctl/AdaptersCommand.h"
 #include "tools/orvexctl/CgiCommand.h"
 #include "tools/orvexctl/CommandLine.h"
@@ -69,7 +68,9 @@ int main(int argc, char** argv) {
         return orvexctl::kExitBadArguments;
     }
     int status = Dispatch(argv[1], orvexctl::Arguments(argv + 2, argv + argc));
+    errno = 0;
     std::cout.flush();
-    if (!orvexctl::ReportOutput::CloseStandardOutput() && status == 0) status = 1;
+    const int coutError = std::cout.fail() ? (errno != 0 ? errno : EIO) : 0;
+    if (!orvexctl::ReportOutput::CloseStandardOutput(coutError) && status == 0) status = 1;
     return status;
 }
