@@ -10,6 +10,7 @@
 #include <set>
 
 #include "tests/support/NetnsCommand.h"
+#include "tests/support/ParseJson.h"
 #include "tests/support/ProcessRunner.h"
 #include "tests/support/TestClock.h"
 #include "tools/camsim/CameraFleet.h"
@@ -17,17 +18,9 @@
 
 namespace {
 
+using orvextest::ParseJson;
 using orvextest::RunProcess;
 using orvextest::ToolPath;
-
-Json::Value ParseJson(const std::string& text) {
-    Json::Value value;
-    Json::CharReaderBuilder builder;
-    std::string errors;
-    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    EXPECT_TRUE(reader->parse(text.data(), text.data() + text.size(), &value, &errors)) << errors << text;
-    return value;
-}
 
 // Rows of fields, read by libcsv in strict mode.
 std::vector<std::vector<std::string>> ParseCsv(const std::string& text) {

@@ -16,24 +16,17 @@
 #include <fstream>
 #include <thread>
 
+#include "tests/support/ParseJson.h"
 #include "tests/support/ProcessRunner.h"
 #include "tests/support/TestClock.h"
 #include "tools/camsim/CameraFleet.h"
 
 namespace {
 
+using orvextest::ParseJson;
 using orvextest::RunProcess;
 using orvextest::ToolPath;
 using Steady = std::chrono::steady_clock;
-
-Json::Value ParseJson(const std::string& text) {
-    Json::Value value;
-    Json::CharReaderBuilder builder;
-    std::string errors;
-    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    EXPECT_TRUE(reader->parse(text.data(), text.data() + text.size(), &value, &errors)) << errors << text;
-    return value;
-}
 
 std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
