@@ -93,13 +93,13 @@ protected:
 };
 
 TEST_F(Robust, CtrlCDuringTheThirdUploadStillWritesTheWholeReport) {
-    // The third camera takes uploads at 4 MB/s: four seconds for this file, so Ctrl-C comes
+    // The third camera takes uploads at 1 MB/s: two seconds for this file, so Ctrl-C comes
     // while it is being sent; the clock is slow enough for the replies to the others.
     camsim::WebFaults slow = fleet.Web(2).Config().faults;
-    slow.uploadRate = 4 * 1024 * 1024;
+    slow.uploadRate = 1024 * 1024;
     fleet.Web(2).SetFaults(slow);
     std::string bytes = "ORVEXFW 1.7.16.3\n";
-    bytes.resize(16 * 1024 * 1024, 'f');
+    bytes.resize(2 * 1024 * 1024, 'f');
     std::ofstream(firmware, std::ios::binary | std::ios::trunc) << bytes;
     setenv("ORVEX_TIME_SCALE", "10", 1);
     const std::string report = dir + "/report.json";

@@ -179,6 +179,11 @@ void HttpServer::AcceptLoop() {
 }
 
 bool HttpServer::ReadBody(int fd, std::string& data, std::size_t want) {
+    if (m_bodyRate != 0) {
+        // A small window, so that the sender waits on the camera, not on its own buffers.
+        const int small = 64 * 1024;
+        setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &small, sizeof(small));
+    }
     m_bodyBytes += static_cast<long long>(std::min(data.size(), want));
     data.reserve(want);
     std::vector<char> buffer(256 * 1024);
