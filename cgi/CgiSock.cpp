@@ -146,15 +146,13 @@ int CCgiSock::ReceiveReply() {
     HttpReplyReader reader(Socket(), m_bAbort);
     const std::size_t capacity = sizeof(m_szRecvBuf) - 1;
     std::string body;
-    bool cut = false;
     int outcome = reader.Read(m_nTimeout, false, [&](const char* data, std::size_t size) {
         // The text buffer's bound: a reply beyond it is cut there, as the buffer always was.
         const std::size_t room = capacity > reader.HeadText().size() + body.size()
                                      ? capacity - reader.HeadText().size() - body.size()
                                      : 0;
         body.append(data, std::min(size, room));
-        cut = size > room;
-        return !cut;
+        return size <= room;
     });
     if (outcome == HttpReplyReader::kSinkRefused) {
         TraceMsg("\r\n---reply cut at %d bytes---", static_cast<int>(capacity));

@@ -16,7 +16,6 @@ public:
     // Feeds the next received bytes; kDone once the last (zero-size) chunk has arrived.
     // A refusing sink leaves the state kMore and sets SinkRefused().
     State Feed(const char* data, std::size_t size, const Sink& sink);
-    State Current() const { return m_state; }
     bool SinkRefused() const { return m_sinkRefused; }
 
 private:

@@ -110,7 +110,6 @@ int HttpReplyReader::AtTimeOut() {
         // A peer that never closes: what it sent stands.
         TraceMsg("\r\n---reply without length or close: %lld body bytes taken at the time-out---",
                  m_body);
-        m_timedOutWithBody = true;
         return kComplete;
     }
     return kNoReply;

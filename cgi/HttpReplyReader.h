@@ -31,14 +31,13 @@ public:
 
     // Waits at most `timeoutSeconds` clock seconds: from the start, or since the last byte
     // when `idle` is set. A header that arrived with some body bytes but neither a length,
-    // nor chunks, nor a close is complete when the time is up (TimedOutWithBody).
+    // nor chunks, nor a close is complete when the time is up (traced).
     int Read(int timeoutSeconds, bool idle, const Sink& sink);
 
     const HttpHead& Head() const { return m_head; }
     // The final reply's header text, through its empty line (interim 1xx replies dropped).
     const std::string& HeadText() const { return m_headText; }
     long long BodyBytes() const { return m_body; }
-    bool TimedOutWithBody() const { return m_timedOutWithBody; }
 
 private:
     // Takes header bytes; kMore while the header is incomplete, else an outcome.
@@ -59,7 +58,6 @@ private:
     bool m_headDone = false;
     ChunkedBody m_chunks;
     long long m_body = 0;
-    bool m_timedOutWithBody = false;
 };
 
 }  // namespace orvex

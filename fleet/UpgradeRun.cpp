@@ -1,9 +1,7 @@
 #include "fleet/UpgradeRun.h"
 
-#include <algorithm>
 #include <cstring>
 
-#include "platform/Clock.h"
 #include "platform/CodePage.h"
 #include "platform/TextUtil.h"
 #include "resources/StringTable.h"
@@ -108,12 +106,10 @@ UpgradeOutcome UpgradeRun::Run() {
         m_engine.m_pConfirmUser = this;
     }
     if (Stopping()) {
-        outcome.interrupted = true;  // only the version was read
+        Interrupt();  // only the version was read
     } else if (StartThreads(outcome)) {
         // Woken a few times a second to see a stop request.
-        const auto slice =
-            static_cast<platform::DWORD>(100 * std::max(1.0, platform::Clock::TimeScale()));
-        while (!m_done.Wait(slice)) {
+        while (!m_done.WaitReal(std::chrono::milliseconds(100))) {
             if (Stopping()) Interrupt();
         }
         m_tick.Pause();
@@ -123,10 +119,8 @@ UpgradeOutcome UpgradeRun::Run() {
     m_engine.m_pConfirmUser = nullptr;
     m_engine.StopUpgrade();
 
-    outcome.interrupted = outcome.interrupted || m_interrupted;
-    outcome.status = m_interrupted         ? m_statusAtStop.load()
-                     : outcome.interrupted ? m_engine.Status()
-                                           : m_final.load();
+    outcome.interrupted = m_interrupted;
+    outcome.status = m_interrupted ? m_statusAtStop.load() : m_final.load();
     outcome.text = m_plan.mode == UpgradePlan::kSmart
                        ? SmartStatusText(outcome.status, 0, m_engine.SysVer(),
                                          m_engine.LatestName(), kLanguageEnglish)

@@ -27,6 +27,11 @@ bool ManualResetEvent::Wait(DWORD clockMs) {
     return m_changed.wait_for(guard, Clock::RealDuration(clockMs), [this] { return m_signalled; });
 }
 
+bool ManualResetEvent::WaitReal(std::chrono::milliseconds real) {
+    std::unique_lock<std::mutex> guard(m_lock);
+    return m_changed.wait_for(guard, real, [this] { return m_signalled; });
+}
+
 void ManualResetEvent::Wait() {
     std::unique_lock<std::mutex> guard(m_lock);
     m_changed.wait(guard, [this] { return m_signalled; });

@@ -1,4 +1,5 @@
 #pragma once
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 
@@ -16,6 +17,8 @@ public:
     bool IsSet();
     // Waits until signalled; returns false when `clockMs` clock milliseconds passed first.
     bool Wait(DWORD clockMs);
+    // The same for real time, whatever the clock's scale (a poll for a stop request).
+    bool WaitReal(std::chrono::milliseconds real);
     void Wait();
 
 private:

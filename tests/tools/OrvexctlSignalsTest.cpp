@@ -18,20 +18,17 @@
 
 #include "tests/support/ParseJson.h"
 #include "tests/support/ProcessRunner.h"
+#include "tests/support/RealServers.h"
 #include "tests/support/TestClock.h"
 #include "tools/camsim/CameraFleet.h"
 
 namespace {
 
 using orvextest::ParseJson;
+using orvextest::ReadFile;
 using orvextest::RunProcess;
 using orvextest::ToolPath;
 using Steady = std::chrono::steady_clock;
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), {});
-}
 
 // Five cameras and a firmware file, on a clock twenty times faster.
 class Robust : public ::testing::Test {
@@ -115,7 +112,7 @@ TEST_F(Robust, CtrlCDuringTheThirdUploadStillWritesTheWholeReport) {
                               });
     EXPECT_EQ(r.status, 130) << r.err;
     EXPECT_LT(Steady::now() - signalled, std::chrono::seconds(3));  // the upload was cut, not finished
-    const Json::Value document = ParseJson(ReadAll(report));
+    const Json::Value document = ParseJson(ReadFile(report));
     ASSERT_EQ(document["results"].size(), 5u);
     const char* verdicts[] = {"verified", "verified", "interrupted", "not started", "not started"};
     for (Json::ArrayIndex i = 0; i < 5; ++i) {
@@ -134,7 +131,7 @@ TEST_F(Robust, AClosedPipeDoesNotStopTheBatchAndAFullDiskIsAnError) {
     const std::string report = dir + "/report.csv";
     const auto piped = Shell(Quoted(Upgrade(3, {"--format", "csv", "--output", report})) + " | head -n 1");
     EXPECT_EQ(piped.status, 0) << piped.err;
-    const std::string csv = ReadAll(report);
+    const std::string csv = ReadFile(report);
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 4) << csv;  // the header and three rows
     EXPECT_EQ(std::count(csv.begin(), csv.end(), ','), 4 * 11) << csv;  // twelve columns
     for (int i = 0; i < 3; ++i) EXPECT_EQ(fleet.Web(i).Uploads().size(), 1u) << i;

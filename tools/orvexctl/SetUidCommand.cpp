@@ -5,7 +5,6 @@
 #include <iostream>
 
 #include "fleet/UpgradeReport.h"
-#include "platform/Clock.h"
 #include "platform/CodePage.h"
 #include "platform/ManualResetEvent.h"
 #include "platform/TextUtil.h"
@@ -49,13 +48,11 @@ int RunTask(const orvex::CameraLogin& login, std::string* failure) {
     engine.m_pfnTaskResult = &UidResult;
     engine.m_pResultUser = &run;
     if (!engine.InitUpgradeThread()) {
-        *failure = "the system refused a thread (process or task limit)";
+        *failure = orvex::UpgradeRun::kThreadRefused;
         return 1;
     }
-    const auto slice =
-        static_cast<platform::DWORD>(100 * std::max(1.0, platform::Clock::TimeScale()));
     bool interrupted = false;
-    while (!run.done.Wait(slice)) {
+    while (!run.done.WaitReal(std::chrono::milliseconds(100))) {
         if (StopSignals::Flag() != 0) {
             interrupted = true;
             engine.AbortUpgrade();  // the worker ends within a moment
