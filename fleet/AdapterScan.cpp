@@ -127,32 +127,26 @@ bool AdapterScan::FollowCamera(const std::string& mac, const std::string& ip, in
     std::lock_guard<std::mutex> guard(m_listLock);
     if (s.failing) return false;  // a stale list says nothing about where the camera went
     const Key own{mac, ip};
-    if (s.listed.count(own) != 0) return false;  // still where it was
+    const auto still = s.listed.find(own);
+    if (still != s.listed.end()) {
+        // Still at its address; a camera back on another port has its entry updated.
+        if (still->second.port == port || inUse(ip, still->second.port)) return false;
+        *newIp = ip;
+        *newPort = still->second.port;
+        return true;
+    }
     const auto left = s.left.find(own);
     if (left == s.left.end()) return false;  // never seen there: nothing to follow from
     const std::pair<const Key, Listed>* best = nullptr;
     for (const auto& entry : s.listed) {
         if (entry.first.first != mac || entry.second.since <= left->second) continue;
-        if ((entry.first.second == ip && entry.second.port == port) ||
-            inUse(entry.first.second, entry.second.port)) {
-            continue;
-        }
+        if (inUse(entry.first.second, entry.second.port)) continue;
         if (!best || entry.second.since < best->second.since) best = &entry;
     }
     if (!best) return false;
     *newIp = best->first.second;
     *newPort = best->second.port;
     return true;
-}
-
-std::size_t AdapterScan::CountOfMac(const std::string& mac) {
-    std::set<std::string> addresses;
-    for (auto& source : m_running) {
-        for (const DeviceRecord& r : source->table.Entries()) {
-            if (MacText(r) == mac) addresses.insert(platform::Trim(platform::FieldString(r.szIp)));
-        }
-    }
-    return addresses.size();
 }
 
 void AdapterScan::Fail(std::size_t index, int code, int error) {

@@ -69,15 +69,13 @@ public:
     std::vector<ScanFailure> Failures();
     bool FindCameraByMac(const std::string& mac, std::string* ip, int* port) override;
     // Where a run that follows camera `mac`, found at `ip`:`port` through `source`, may go:
-    // only once that entry has left the list, only to an entry of the MAC heard through the
-    // same source and listed after it left, never to an address `inUse` says another run
-    // has, and never through a source whose searches are failing. False: stay.
+    // to the port its own entry now shows; else, only once that entry has left the list, to
+    // an entry of the MAC heard through the same source and listed after it left. Never to
+    // an address `inUse` says another run has, never through a source whose searches are
+    // failing. False: stay.
     bool FollowCamera(const std::string& mac, const std::string& ip, int port, int source,
                       const std::function<bool(const std::string&, int)>& inUse, std::string* newIp,
                       int* newPort);
-    // How many entries (any source) show this MAC: more than one is a clone or a camera
-    // heard at two addresses.
-    std::size_t CountOfMac(const std::string& mac);
 
     // Every adapter with an IPv4 address (loopback last), as the adapter panel lists them.
     static std::vector<ScanSource> AllAdapters();

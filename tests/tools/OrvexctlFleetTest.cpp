@@ -195,6 +195,10 @@ protected:
             if (n == 4) c.password = "other";
             if (n == 10) c.faults.neverComesBack = true;
             if (n == 16) c.faults.keepVersion = true;
+            if (n == 7) {  // a dynamic camera that comes back on another port: followed
+                c.netMode = 1;
+                c.faults.newPort = 18600;
+            }
             fleet.AddCamera(c);
             ++n;
         }
