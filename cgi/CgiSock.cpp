@@ -20,7 +20,6 @@
 
 namespace orvex {
 
-
 namespace {
 
 // Trace texts in the GBK code page: "connecting to host %s on port %d failed" and
