@@ -20,6 +20,7 @@ void DiscoveryBoxes::Show(const DiscoveryOutcome& outcome) {
         InformationBox(IDS_SEARCH_SEND_FAILED);
         state->searchBoxOpen = false;
     } else if (outcome.kind == DiscoveryOutcome::kSetReply) {
+        if (outcome.code < kSetSuccess || outcome.code > kSetNoRights) return;  // shows nothing
         if (state->setBoxOpen) {
             state->pendingSetCode = outcome.code;
             return;

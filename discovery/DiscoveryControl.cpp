@@ -1,5 +1,7 @@
 #include "discovery/DiscoveryControl.h"
 
+#include <cstring>
+
 #include "cgi/TraceMsg.h"
 #include "discovery/DiscoveryCodec.h"
 #include "discovery/DiscoveryMessages.h"
@@ -36,14 +38,21 @@ void DiscoveryControl::Callback(int nEvent, void* pData, void* pContext) {
                                             reinterpret_cast<platform::LPARAM>(copy))) {
             delete copy;  // the window is gone
         }
-    } else if (nEvent >= kSetSuccess && nEvent <= kSetNoRights && pData) {
-        platform::WindowRegistry::Post(window, kMsgDiscovery, static_cast<platform::WPARAM>(nEvent),
-                                       0);
+    } else if (pData) {
+        // A set reply, with its block so that the reply can be told apart by MAC.
+        auto* block = new DeviceRecord();
+        std::memcpy(PayloadBytes(*block), pData, kParamsSize);
+        if (!platform::WindowRegistry::Post(window, kMsgDiscovery,
+                                            static_cast<platform::WPARAM>(
+                                                static_cast<std::uint32_t>(nEvent)),
+                                            reinterpret_cast<platform::LPARAM>(block))) {
+            delete block;
+        }
     }
 }
 
 void DiscoveryControl::FreeLeftover(const platform::Message& msg) {
-    if (msg.message == kMsgDiscovery && msg.wParam == kEventDeviceFound) {
+    if (msg.message == kMsgDiscovery && msg.lParam != 0) {
         delete reinterpret_cast<DeviceRecord*>(msg.lParam);
     }
 }
@@ -56,6 +65,14 @@ DiscoveryOutcome DiscoveryControl::Handle(const platform::Message& msg, CameraTa
         return outcome;
     }
     if (msg.message != kMsgDiscovery) return outcome;
+    if (msg.wParam != kEventDeviceFound && msg.lParam != 0) {
+        // A set reply with any result code the camera sent, and its block.
+        std::unique_ptr<DeviceRecord> block(reinterpret_cast<DeviceRecord*>(msg.lParam));
+        outcome.kind = DiscoveryOutcome::kSetReply;
+        outcome.code = static_cast<int>(static_cast<std::uint32_t>(msg.wParam));
+        outcome.record = *block;
+        return outcome;
+    }
     switch (msg.wParam) {
         case kEventDeviceFound: {
             std::unique_ptr<DeviceRecord> record(reinterpret_cast<DeviceRecord*>(msg.lParam));

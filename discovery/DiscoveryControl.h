@@ -18,7 +18,7 @@ struct DiscoveryOutcome {
     Kind kind = kNone;
     int code = 0;         // set result, or the failure code
     bool merged = false;  // kCameraReply: the table took the record
-    DeviceRecord record;  // kCameraReply: the record as received
+    DeviceRecord record;  // kCameraReply: the record as received; kSetReply: the reply's block
 };
 
 // The discovery steps a window takes, shared by the main window and orvexctl.
@@ -34,8 +34,8 @@ public:
                      platform::HWND window);
     // Scheduler, then socket and callback, then listener.
     static void Stop(CLanprobe& prober, CUpdateThread& scheduler);
-    // The listener's callback; the context is the window handle. Copies a found record
-    // to the heap and posts it; posts set results. Nothing else.
+    // The listener's callback; the context is the window handle. Copies a found record, or
+    // a set reply's block, to the heap and posts it with event 4 or the set result.
     static void Callback(int nEvent, void* pData, void* pContext);
     // Handles 2026 and 2027 for the table (and frees a posted record).
     static DiscoveryOutcome Handle(const platform::Message& msg, CameraTable& table);

@@ -76,6 +76,9 @@ void AdapterScan::Pump(Source& source, std::size_t index) {
         if (!msg) continue;
         const DiscoveryOutcome outcome = DiscoveryControl::Handle(*msg, source.table);
         Track(source, outcome);
+        if (outcome.kind == DiscoveryOutcome::kCameraReply) m_sightings.OnSearchReply(outcome.record);
+        if (outcome.kind == DiscoveryOutcome::kSetReply)
+            m_sightings.OnSetReply(outcome.record, outcome.code);
         if ((outcome.kind == DiscoveryOutcome::kSearchFailed ||
              outcome.kind == DiscoveryOutcome::kSendFailed) &&
             !source.failed) {
@@ -206,6 +209,13 @@ bool AdapterScan::FindCameraByMac(const std::string& mac, std::string* ip, int* 
         if (source->table.FindCameraByMac(mac, ip, port)) return true;
     }
     return false;
+}
+
+bool AdapterScan::SendSetRequest(std::size_t source, const DeviceRecord& block) {
+    if (source >= m_running.size()) return false;
+    Source& s = *m_running[source];
+    if (s.stop) return false;
+    return s.scheduler.PostSetRequest(std::make_unique<DeviceRecord>(block));
 }
 
 bool AdapterScan::InSubnet(const std::string& ip, const std::string& sourceIp,

@@ -13,6 +13,7 @@
 #include "discovery/CameraLookup.h"
 #include "discovery/DeviceRecord.h"
 #include "discovery/DiscoveryControl.h"
+#include "fleet/CameraSightings.h"
 
 namespace orvex {
 
@@ -68,6 +69,12 @@ public:
     // The first failure of each source that failed, in the order they happened.
     std::vector<ScanFailure> Failures();
     bool FindCameraByMac(const std::string& mac, std::string* ip, int* port) override;
+    // Hands a set request block to the scheduler of `source`, which broadcasts it (and
+    // searches right after, as the window's Apply does). False when that source is not
+    // running.
+    bool SendSetRequest(std::size_t source, const DeviceRecord& block);
+    // The search and set replies of the MACs a batch watches.
+    CameraSightings& Sightings() { return m_sightings; }
     // Where a run that follows camera `mac`, found at `ip`:`port` through `source`, may go:
     // to the port its own entry now shows; else, only once that entry has left the list, to
     // an entry of the MAC heard through the same source and listed after it left. Never to
@@ -110,6 +117,7 @@ private:
     bool m_started = false;
     std::mutex m_listLock;        // guards the sources' listings and m_listing
     unsigned long m_listing = 0;  // numbers each appearance and departure of an entry
+    CameraSightings m_sightings;
 };
 
 }  // namespace orvex

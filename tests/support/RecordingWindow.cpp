@@ -16,7 +16,7 @@ RecordingWindow::~RecordingWindow() = default;
 
 void RecordingWindow::OnPost(const platform::Message& msg) {
     Entry entry{msg.message, msg.wParam, platform::Clock::TickCount(), {}};
-    if (msg.message == orvex::kMsgDiscovery && msg.wParam == orvex::kEventDeviceFound) {
+    if (msg.message == orvex::kMsgDiscovery && msg.lParam != 0) {
         auto* record = reinterpret_cast<orvex::DeviceRecord*>(msg.lParam);
         entry.record = *record;
         delete record;

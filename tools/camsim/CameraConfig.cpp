@@ -86,7 +86,8 @@ bool SetField(CameraConfig& camera, const std::string& key, const std::string& v
     } else if (key == "rights") {
         if (!ParseNumber(value, 0, 1, &number)) return fail("not 0 or 1");
         camera.mayChangeSettings = number == 1;
-    } else if (key == "slow" || key == "restart" || key == "newport" || key == "uploadrate") {
+    } else if (key == "slow" || key == "restart" || key == "newport" || key == "uploadrate" ||
+               key == "setdelay") {
         if (!ParseNumber(value, 0,
                          key == "newport"      ? 65535
                          : key == "uploadrate" ? 1000000000
@@ -98,6 +99,7 @@ bool SetField(CameraConfig& camera, const std::string& key, const std::string& v
         if (key == "restart") camera.faults.restartMs = static_cast<unsigned>(number);
         if (key == "newport") camera.faults.newPort = static_cast<int>(number);
         if (key == "uploadrate") camera.faults.uploadRate = static_cast<unsigned>(number);
+        if (key == "setdelay") camera.setFaults.restartMs = static_cast<unsigned>(number);
     } else if (key == "newip") {
         if (!IsAddress(value)) return fail("not an IPv4 address");
         camera.faults.newIp = value;
@@ -126,6 +128,12 @@ bool SetField(CameraConfig& camera, const std::string& key, const std::string& v
                 f.omitSysVer = true;
             else if (name == "keepversion")
                 f.keepVersion = true;
+            else if (name == "setkeep")
+                camera.setFaults.keepSettings = true;
+            else if (name == "setreject")
+                camera.setFaults.rejectLogin = true;
+            else if (name == "setnoreply")
+                camera.setFaults.neverAnswers = true;
             else if (!name.empty())
                 return fail("unknown fault");
         }

@@ -27,6 +27,14 @@ struct WebFaults {
     int newPort = 0;                // comes back on this port (0: the same)
 };
 
+// How a camera takes a set request, switched on per camera.
+struct SetFaults {
+    bool keepSettings = false;  // answers "Set success" but keeps its old settings
+    bool rejectLogin = false;   // answers every set request "bad login"
+    bool neverAnswers = false;  // takes no set request and never answers one
+    unsigned restartMs = 0;     // after taking new settings, silent this long (clock ms)
+};
+
 // One virtual camera as its owner describes it.
 struct CameraConfig {
     std::string ip = "127.0.0.1";
@@ -49,6 +57,7 @@ struct CameraConfig {
     std::string paramsMd5 = "5f4dcc3b5aa765d61d8327deb882cf99";
     std::string oemId = "orvex";
     WebFaults faults;
+    SetFaults setFaults;
 
     // The search reply payload: the fields above, the uninterpreted bytes as a pattern.
     orvex::DeviceRecord ToRecord() const;
@@ -63,9 +72,9 @@ bool ParseMac(const std::string& text, std::array<std::uint8_t, 6>* mac);
 
 // Sets one field by its key (ip, mask, gateway, dns1, dns2, mac, port, uid, name, version,
 // ddns, netmode, user, password, rights, app, md5, oem, faults, slow, restart, newip,
-// newport); false with a message for a bad key or value. "faults" takes a '+'-separated
-// list of: noclen, lowerclen, cut, never, reset, refuseupload, refusedownload, nocomeback, nosysver,
-// keepversion.
+// newport, setdelay); false with a message for a bad key or value. "faults" takes a
+// '+'-separated list of: noclen, lowerclen, cut, never, reset, refuseupload, refusedownload,
+// nocomeback, nosysver, keepversion, and for set requests setkeep, setreject, setnoreply.
 bool SetField(CameraConfig& camera, const std::string& key, const std::string& value,
               std::string* error);
 

@@ -20,10 +20,6 @@ namespace camsim {
 using platform::Clock;
 using platform::DWORD;
 
-namespace {
-
-}  // namespace
-
 CameraFleet::CameraFleet() = default;
 
 CameraFleet::~CameraFleet() { Stop(); }
@@ -185,8 +181,13 @@ void CameraFleet::Run() {
 
 int CameraFleet::MillisecondsToNextReply() {
     std::lock_guard<std::mutex> guard(m_lock);
-    if (m_pending.empty()) return 100;
-    const auto left = static_cast<std::int32_t>(m_pending.begin()->first - Clock::TickCount());
+    if (m_pending.empty() && m_restarts.empty()) return 100;
+    DWORD due = !m_pending.empty() ? m_pending.begin()->first : m_restarts.begin()->first;
+    if (!m_pending.empty() && !m_restarts.empty() &&
+        static_cast<std::int32_t>(m_restarts.begin()->first - due) < 0) {
+        due = m_restarts.begin()->first;
+    }
+    const auto left = static_cast<std::int32_t>(due - Clock::TickCount());
     if (left <= 0) return 0;
     const auto real = std::chrono::duration_cast<std::chrono::milliseconds>(
         Clock::RealDuration(static_cast<DWORD>(left)));
@@ -228,31 +229,50 @@ void CameraFleet::HandleDatagram(const std::uint8_t* data, std::size_t size,
 
 std::int32_t CameraFleet::ApplySetRequest(const orvex::DeviceRecord& wanted,
                                           orvex::DeviceParams* echo) {
-    for (VirtualCamera& camera : m_cameras) {
+    for (std::size_t index = 0; index < m_cameras.size(); ++index) {
+        VirtualCamera& camera = m_cameras[index];
         if (std::memcmp(camera.record.abyMac, wanted.abyMac, 6) != 0) continue;
-        if (camera.muted) return 0;
-        if (platform::FieldString(wanted.szUser) != camera.config.user ||
+        const SetFaults& faults = camera.config.setFaults;
+        if (camera.muted || faults.neverAnswers) return 0;
+        if (faults.rejectLogin || platform::FieldString(wanted.szUser) != camera.config.user ||
             platform::FieldString(wanted.szPassword) != camera.config.password) {
             return orvex::kSetBadLogin;
         }
         if (!camera.config.mayChangeSettings) return orvex::kSetNoRights;
-        orvex::DeviceRecord& r = camera.record;
-        std::memcpy(r.szIp, wanted.szIp, sizeof(r.szIp));
-        std::memcpy(r.szSubMask, wanted.szSubMask, sizeof(r.szSubMask));
-        std::memcpy(r.szGateway, wanted.szGateway, sizeof(r.szGateway));
-        std::memcpy(r.szPrimaryDns, wanted.szPrimaryDns, sizeof(r.szPrimaryDns));
-        std::memcpy(r.szSecondaryDns, wanted.szSecondaryDns, sizeof(r.szSecondaryDns));
-        std::memcpy(r.szName, wanted.szName, sizeof(r.szName));
-        r.wPort = wanted.wPort;
-        r.byNetMode = wanted.byNetMode;
-        camera.config.ip = platform::FieldString(r.szIp);
-        camera.config.name = platform::FieldString(r.szName);
-        camera.config.port = r.wPort;
-        camera.config.netMode = r.byNetMode;
-        *echo = orvex::ParamsOf(r);
+        orvex::DeviceRecord taken = camera.record;
+        std::memcpy(taken.szIp, wanted.szIp, sizeof(taken.szIp));
+        std::memcpy(taken.szSubMask, wanted.szSubMask, sizeof(taken.szSubMask));
+        std::memcpy(taken.szGateway, wanted.szGateway, sizeof(taken.szGateway));
+        std::memcpy(taken.szPrimaryDns, wanted.szPrimaryDns, sizeof(taken.szPrimaryDns));
+        std::memcpy(taken.szSecondaryDns, wanted.szSecondaryDns, sizeof(taken.szSecondaryDns));
+        std::memcpy(taken.szName, wanted.szName, sizeof(taken.szName));
+        taken.wPort = wanted.wPort;
+        taken.byNetMode = wanted.byNetMode;
+        *echo = orvex::ParamsOf(taken);
+        if (faults.keepSettings) return orvex::kSetSuccess;  // says yes, changes nothing
+        if (faults.restartMs > 0) {
+            // Silent while it restarts its network, then answers with the new settings.
+            camera.muted = true;
+            m_restarts.emplace(Clock::TickCount() + faults.restartMs, PendingSettings{index, taken});
+        } else {
+            TakeSettings(camera, taken);
+        }
         return orvex::kSetSuccess;
     }
     return 0;
+}
+
+void CameraFleet::TakeSettings(VirtualCamera& camera, const orvex::DeviceRecord& r) {
+    camera.record = r;
+    camera.muted = false;
+    camera.config.ip = platform::FieldString(r.szIp);
+    camera.config.mask = platform::FieldString(r.szSubMask);
+    camera.config.gateway = platform::FieldString(r.szGateway);
+    camera.config.dns1 = platform::FieldString(r.szPrimaryDns);
+    camera.config.dns2 = platform::FieldString(r.szSecondaryDns);
+    camera.config.name = platform::FieldString(r.szName);
+    camera.config.port = r.wPort;
+    camera.config.netMode = r.byNetMode;
 }
 
 void CameraFleet::SendDue() {
@@ -260,6 +280,12 @@ void CameraFleet::SendDue() {
     {
         std::lock_guard<std::mutex> guard(m_lock);
         const DWORD now = Clock::TickCount();
+        while (!m_restarts.empty() &&
+               static_cast<std::int32_t>(m_restarts.begin()->first - now) <= 0) {
+            const PendingSettings& back = m_restarts.begin()->second;
+            TakeSettings(m_cameras.at(back.index), back.record);
+            m_restarts.erase(m_restarts.begin());
+        }
         while (!m_pending.empty() &&
                static_cast<std::int32_t>(m_pending.begin()->first - now) <= 0) {
             due.push_back(std::move(m_pending.begin()->second));

@@ -76,11 +76,18 @@ private:
         sockaddr_in to;
         std::vector<std::uint8_t> datagram;
     };
+    // New settings a camera takes once its restart after a set request is over.
+    struct PendingSettings {
+        std::size_t index;
+        orvex::DeviceRecord record;
+    };
 
     void Run();
     void Flood(unsigned rate, unsigned seconds);
     void HandleDatagram(const std::uint8_t* data, std::size_t size, const sockaddr_in& from);
+    // Under m_lock: the camera's answer (0: none) and the block it echoes.
     std::int32_t ApplySetRequest(const orvex::DeviceRecord& wanted, orvex::DeviceParams* echo);
+    static void TakeSettings(VirtualCamera& camera, const orvex::DeviceRecord& record);
     void SendDue();
     void OnWebChange(std::size_t index, const CameraConfig& now, bool up);
     int MillisecondsToNextReply();
@@ -88,6 +95,7 @@ private:
     std::mutex m_lock;
     std::vector<VirtualCamera> m_cameras;
     std::multimap<platform::DWORD, PendingReply> m_pending;  // by due tick
+    std::multimap<platform::DWORD, PendingSettings> m_restarts;  // by due tick
     unsigned m_spreadMs = 0;
     std::mt19937 m_random{12345};
     std::vector<platform::DWORD> m_searchTimes;

@@ -26,6 +26,7 @@ constexpr const char* kUsage =
     "                    [--quiet] [--version]\n"
     "Camera keys: ip mask gateway dns1 dns2 mac port uid name version ddns netmode\n"
     "             user password rights app md5 oem faults slow restart newip newport\n"
+    "             setdelay (faults for set requests: setkeep setreject setnoreply)\n"
     "Each camera's web side listens on its ip:port; the firmware server answers\n"
     "GET /firmware/<version>/cn on ADDR:808 and serves files on ADDR:80 (ADDR 127.0.0.80).\n"
     "--flood sends RATE search replies a second from cameras that do not exist (random\n"

@@ -9,8 +9,10 @@
 #include "tools/orvexctl/AdaptersCommand.h"
 #include "tools/orvexctl/CgiCommand.h"
 #include "tools/orvexctl/CommandLine.h"
+#include "tools/orvexctl/JournalCommand.h"
 #include "tools/orvexctl/ReportOutput.h"
 #include "tools/orvexctl/ScanCommand.h"
+#include "tools/orvexctl/SetCommand.h"
 #include "tools/orvexctl/SetUidCommand.h"
 #include "tools/orvexctl/StopSignals.h"
 #include "tools/orvexctl/UpgradeCommand.h"
@@ -35,7 +37,15 @@ constexpr const char* kUsage =
     "          --bind ADDR ... | --all also follows cameras by MAC ([--scan-seconds N])\n"
     "  set-uid --host H [--port P] [--user U] [PASSWORD] [--format F] UID\n"
     "                                             write a new UID into a camera\n"
-    "  (scan, upgrade and set-uid take --output FILE: the report written whole to FILE)\n"
+    "  set (--mac MAC ... | --all-found | --plan FILE) (--bind ADDR ... | --all)\n"
+    "          [--ip A | --ip-range START[-END]] [--mask M] [--gateway G] [--dns1 D]\n"
+    "          [--dns2 D] [--port P] [--dhcp on|off] [--name N] [--user U] [PASSWORD]\n"
+    "          [--seconds N] [--reply-seconds N] [--verify-seconds N] [--parallel N]\n"
+    "          [--dry-run] [--format text|csv|json]\n"
+    "                                             change network settings and verify them\n"
+    "  journal [--mac MAC] [--format text|csv|json]  list the changes made to cameras\n"
+    "  (scan, upgrade, set, set-uid and journal take --output FILE: the report written\n"
+    "   whole to FILE)\n"
     "  PASSWORD: --password W | --password-file FILE; else ORVEX_PASSWORD, else a prompt\n"
     "  --version                                  print the version\n";
 
@@ -46,6 +56,8 @@ int Dispatch(const std::string& command, const orvexctl::Arguments& args) {
     if (command == "firmware-doc") return orvexctl::RunFirmwareDoc(args);
     if (command == "upgrade") return orvexctl::RunUpgrade(args);
     if (command == "set-uid") return orvexctl::RunSetUid(args);
+    if (command == "set") return orvexctl::RunSet(args);
+    if (command == "journal") return orvexctl::RunJournal(args);
     if (command == "--version") {
         std::cout << "orvexctl " << orvex::kOrvexVersion << "\n";
         return 0;

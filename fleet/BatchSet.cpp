@@ -1,0 +1,157 @@
+#include "fleet/BatchSet.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <mutex>
+
+#include "discovery/DiscoveryCodec.h"
+#include "fleet/BatchRunner.h"
+#include "platform/CodePage.h"
+#include "resources/Resource.h"
+#include "resources/StringTable.h"
+
+namespace orvex {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using platform::CodePage;
+
+Clock::duration Seconds(double s) {
+    return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(s));
+}
+
+bool Stopping(const SetOptions& o) {
+    return o.stop && o.stop->load() != 0;
+}
+
+// Sends the job's request until its set reply comes; true when the camera took it.
+bool SendAndAwaitReply(const SetJob& job, const SetOptions& options, AdapterScan& scan,
+                       SetOutcome& outcome, unsigned long* replyMark) {
+    DeviceRecord block = job.camera.record;
+    job.after.WriteChanges(job.before, block);
+    CodePage::WriteField(block.szUser, sizeof(block.szUser), CodePage::AnsiToWide(options.user));
+    CodePage::WriteField(block.szPassword, sizeof(block.szPassword),
+                         CodePage::AnsiToWide(options.password));
+    const std::string mac = MacText(job.camera.record);
+    CameraSightings& sightings = scan.Sightings();
+    const unsigned long mark = sightings.Mark();
+    const auto deadline = Clock::now() + Seconds(options.replySeconds);
+    auto nextSend = Clock::now();
+    for (;;) {
+        int code = 0;
+        if (sightings.SetReplySince(mac, mark, &code, replyMark)) {
+            outcome.replied = true;
+            outcome.result = code;
+            outcome.resultText = BatchSet::ResultText(code);
+            return code == kSetSuccess;
+        }
+        const auto now = Clock::now();
+        if (Stopping(options)) {
+            outcome.interrupted = true;
+            outcome.resultText = "stopped before the camera answered";
+            return false;
+        }
+        if (now >= deadline) break;
+        if (now >= nextSend) {
+            if (!scan.SendSetRequest(job.camera.source, block)) {
+                outcome.resultText = "the search from this camera's adapter is not running";
+                return false;
+            }
+            outcome.sent = true;
+            nextSend = now + std::chrono::seconds(1);
+        }
+        sightings.WaitNews(sightings.Mark(), std::chrono::milliseconds(50));
+    }
+    char text[96];
+    std::snprintf(text, sizeof(text), "no set reply within %g s", options.replySeconds);
+    outcome.resultText = text;
+    return false;
+}
+
+}  // namespace
+
+std::string BatchSet::ResultText(int code) {
+    const int id = code == kSetSuccess    ? IDS_SET_SUCCESS
+                   : code == kSetBadLogin ? IDS_BAD_LOGIN
+                   : code == kSetNoRights ? IDS_NO_RIGHTS
+                                          : 0;
+    if (id != 0) return CodePage::WideToUtf8(LoadStringText(id, kLanguageEnglish));
+    char text[48];
+    std::snprintf(text, sizeof(text), "unknown result 0x%X", static_cast<unsigned>(code));
+    return text;
+}
+
+std::vector<SetOutcome> BatchSet::Run(const std::vector<SetJob>& jobs, const SetOptions& options,
+                                      int parallel, AdapterScan& scan, const Ended& ended) {
+    std::vector<SetOutcome> outcomes(jobs.size());
+    std::mutex endedLock;
+    const auto finish = [&](std::size_t i) {
+        std::lock_guard<std::mutex> guard(endedLock);
+        if (ended) ended(i, outcomes[i]);
+    };
+    int lastWave = 0;
+    for (std::size_t i = 0; i < jobs.size(); ++i) {
+        outcomes[i].job = jobs[i];
+        scan.Sightings().Watch(MacText(jobs[i].camera.record));
+        if (jobs[i].Unchanged()) {
+            outcomes[i].verification = SetOutcome::kUnchanged;
+            finish(i);
+        }
+        lastWave = std::max(lastWave, jobs[i].wave);
+    }
+    for (int wave = 0; wave <= lastWave && !Stopping(options); ++wave) {
+        std::vector<std::size_t> members;
+        for (std::size_t i = 0; i < jobs.size(); ++i) {
+            if (jobs[i].wave == wave && !jobs[i].Unchanged()) members.push_back(i);
+        }
+        std::vector<unsigned long> replyMarks(jobs.size(), 0);
+        std::vector<Clock::time_point> verifyBy(jobs.size());
+        std::vector<Clock::time_point> started(jobs.size());
+        std::vector<char> verifying(jobs.size(), 0);  // each worker writes only its own slots
+        const auto took = [&](std::size_t i) {
+            outcomes[i].seconds = std::chrono::duration<double>(Clock::now() - started[i]).count();
+        };
+        BatchRunner::Run(members.size(), parallel, options.stop, [&](std::size_t k) {
+            const std::size_t i = members[k];
+            started[i] = Clock::now();
+            if (SendAndAwaitReply(jobs[i], options, scan, outcomes[i], &replyMarks[i])) {
+                verifyBy[i] = Clock::now() + Seconds(options.verifySeconds);
+                verifying[i] = 1;
+                return;
+            }
+            outcomes[i].verification = SetOutcome::kFailed;
+            took(i);
+            finish(i);
+        });
+        // Searches go on meanwhile; every camera that took its settings has to show them.
+        std::size_t open = 0;
+        for (std::size_t i : members) open += verifying[i] ? 1 : 0;
+        while (open > 0) {
+            const unsigned long mark = scan.Sightings().Mark();
+            for (std::size_t i : members) {
+                if (!verifying[i]) continue;
+                SetOutcome& o = outcomes[i];
+                DeviceRecord record;
+                if (scan.Sightings().SeenSince(MacText(jobs[i].camera.record), replyMarks[i],
+                                               &record)) {
+                    o.seen = true;
+                    o.seenAfter = NetSettings::Of(record);
+                }
+                const bool shows = o.seen && o.seenAfter.Shows(jobs[i].after);
+                const bool stop = Stopping(options);
+                if (!shows && !stop && Clock::now() < verifyBy[i]) continue;
+                o.verification = shows ? SetOutcome::kVerified : SetOutcome::kNotVerified;
+                o.interrupted = !shows && stop;
+                verifying[i] = 0;
+                --open;
+                took(i);
+                finish(i);
+            }
+            if (open > 0) scan.Sightings().WaitNews(mark, std::chrono::milliseconds(100));
+        }
+    }
+    return outcomes;
+}
+
+}  // namespace orvex

@@ -1,0 +1,61 @@
+#pragma once
+#include <atomic>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "fleet/AdapterScan.h"
+#include "fleet/SetPlanner.h"
+
+namespace orvex {
+
+// What every set of a batch does.
+struct SetOptions {
+    std::string user;
+    std::string password;
+    double replySeconds = 5;    // for the set reply (real time)
+    double verifySeconds = 60;  // for a search reply that shows the new settings
+    // Set (nonzero) when the batch is to stop: no new camera is sent a request.
+    const std::atomic<int>* stop = nullptr;
+};
+
+// How one camera's set ended.
+struct SetOutcome {
+    static constexpr const char* kVerified = "verified";
+    static constexpr const char* kUnchanged = "unchanged";
+    static constexpr const char* kNotVerified = "not verified";
+    static constexpr const char* kFailed = "failed";
+    static constexpr const char* kNotStarted = "not started";
+
+    SetJob job;
+    std::string verification = kNotStarted;
+    bool sent = false;
+    bool replied = false;
+    int result = 0;          // the set reply's code as the camera sent it
+    std::string resultText;  // its text, or why there is none
+    bool seen = false;       // the camera answered a search after its set reply
+    NetSettings seenAfter;   // ... with these settings
+    bool interrupted = false;
+    double seconds = 0;
+
+    bool Success() const { return verification == kVerified || verification == kUnchanged; }
+};
+
+// Sets many cameras over the discovery protocol, through the scan that found them: each
+// camera's own block, edited, goes out as a set request, resent each second until its set
+// reply (matched by MAC) or the reply time passes; at most `parallel` requests are
+// outstanding at once. Then the scan's searches go on until each camera answers with the
+// settings it was sent (verified) or its time passes (not verified). Waves run one after
+// the other. Outcomes come back in the order of the jobs.
+class BatchSet {
+public:
+    // Told when a camera's set has ended, on the thread that ended it (one at a time).
+    using Ended = std::function<void(std::size_t index, const SetOutcome& outcome)>;
+
+    static std::vector<SetOutcome> Run(const std::vector<SetJob>& jobs, const SetOptions& options,
+                                       int parallel, AdapterScan& scan, const Ended& ended);
+    // The text of a set reply's code (the window's strings for the three it knows).
+    static std::string ResultText(int code);
+};
+
+}  // namespace orvex

@@ -1,0 +1,31 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "fleet/SetPlanner.h"
+
+namespace orvex {
+
+// A plan for `set`: one row per camera keyed by MAC, in CSV (a header row naming the
+// columns) or JSON (an array of objects, or an object whose "cameras" holds one). A column
+// or key that is present sets its field, an empty cell included; one that is absent keeps
+// the camera's value. What `scan --format csv|json` writes is a plan as it stands: the
+// columns a set cannot change (mode, uid, version, adapter ...) are read and left alone.
+class SetPlanFile {
+public:
+    // False with "FILE: line N: ..." naming the column or key at fault.
+    static bool Read(const std::string& path, std::vector<SetRequestRow>* rows, std::string* error);
+    static bool Parse(const std::string& text, const std::string& name,
+                      std::vector<SetRequestRow>* rows, std::string* error);
+
+private:
+    static bool ParseCsv(const std::string& text, const std::string& name,
+                         std::vector<SetRequestRow>* rows, std::string* error);
+    static bool ParseJson(const std::string& text, const std::string& name,
+                          std::vector<SetRequestRow>* rows, std::string* error);
+    // Sets one field of the change from its column or key; false with a message.
+    static bool SetField(const std::string& key, const std::string& value, SetRequestRow* row,
+                         std::string* error);
+};
+
+}  // namespace orvex

@@ -1,0 +1,33 @@
+#pragma once
+#include <json/json.h>
+
+#include <string>
+#include <vector>
+
+#include "fleet/BatchSet.h"
+
+namespace orvex {
+
+// The outcomes of a batch set (or the plan of a dry run) as people and programs read them.
+class SetReport {
+public:
+    // Per camera: MAC, address before and after, verdict and the set reply's text; with the
+    // fields that changed (old -> new) under it.
+    static std::string Text(const std::vector<SetOutcome>& outcomes);
+    // CSV with a header row (mac, ip_before, ip_after, result, result_text, verification,
+    // changes, outside_subnet, seconds); RFC 4180 quoting, CR LF.
+    static std::string Csv(const std::vector<SetOutcome>& outcomes);
+    // An array with one object per camera, the same keys (changes as a list of
+    // {"field", "old", "new"}).
+    static std::string Json(const std::vector<SetOutcome>& outcomes);
+    // Outcomes for a dry run: "would change" or "unchanged", the address it would end with.
+    static std::vector<SetOutcome> DryRun(const std::vector<SetJob>& jobs);
+    // A change journal entry for a camera that was sent a request.
+    static Json::Value JournalEntry(const SetOutcome& outcome, const std::string& adapter);
+    // The address a camera shows after its set ("" when unknown).
+    static std::string IpAfter(const SetOutcome& outcome);
+    static std::string ResultCode(const SetOutcome& outcome);  // "0x8000", or "" with no reply
+    static bool AllSucceeded(const std::vector<SetOutcome>& outcomes);
+};
+
+}  // namespace orvex

@@ -1,0 +1,127 @@
+#include "tools/orvexctl/SetCommand.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <iostream>
+
+#include "fleet/AdapterScan.h"
+#include "fleet/BatchSet.h"
+#include "fleet/ChangeJournal.h"
+#include "fleet/SetPlanFile.h"
+#include "fleet/SetPlanner.h"
+#include "fleet/SetReport.h"
+#include "tools/orvexctl/SetArguments.h"
+#include "tools/orvexctl/StopSignals.h"
+
+namespace orvexctl {
+namespace {
+
+// The rows the options ask for: each --mac in order, or every camera found in ascending
+// MAC order.
+bool Rows(const SetArguments& a, const std::vector<orvex::ScannedCamera>& cameras,
+          std::vector<orvex::SetRequestRow>* rows, std::string* error) {
+    for (const std::string& mac : a.macs) rows->push_back({mac, a.change, "--mac " + mac});
+    if (a.allFound) {
+        std::vector<std::string> macs;
+        for (const orvex::ScannedCamera& c : cameras) macs.push_back(orvex::MacText(c.record));
+        std::sort(macs.begin(), macs.end());
+        macs.erase(std::unique(macs.begin(), macs.end()), macs.end());
+        for (const std::string& mac : macs) rows->push_back({mac, a.change, "found"});
+        if (rows->empty()) {
+            *error = "--all-found: the search found no camera";
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string Report(const SetArguments& a, const std::vector<orvex::SetOutcome>& outcomes) {
+    if (a.format == Format::kJson) return orvex::SetReport::Json(outcomes);
+    if (a.format == Format::kCsv) return orvex::SetReport::Csv(outcomes);
+    return orvex::SetReport::Text(outcomes);
+}
+
+}  // namespace
+
+int RunSet(const Arguments& args) {
+    SetArguments a;
+    if (const int bad = a.Parse(args)) return bad;
+    const std::atomic<int>* stop = &StopSignals::Flag();
+    std::vector<orvex::SetRequestRow> rows;
+    std::string error;
+    if (!a.plan.empty() && !orvex::SetPlanFile::Read(a.plan, &rows, &error))
+        return BadArguments(error);  // a malformed plan is refused before any search
+
+    const auto sources =
+        a.all ? orvex::AdapterScan::AllAdapters() : orvex::AdapterScan::ForAddresses(a.binds);
+    if (sources.empty()) {
+        std::cerr << "orvexctl: no adapter has an IPv4 address to search from" << std::endl;
+        return 1;
+    }
+    // The search goes on for the whole batch: set requests go out through it and its
+    // replies verify the cameras.
+    orvex::AdapterScan scan(sources);
+    scan.Start();
+    scan.WaitAllFailed(static_cast<int>(a.seconds * 1000), stop);
+    for (const orvex::ScanFailure& failure : scan.Failures()) {
+        std::cerr << "orvexctl: " << orvex::AdapterScan::Describe(sources[failure.source], failure)
+                  << std::endl;
+    }
+    if (StopSignals::Flag() != 0) return StopSignals::ExitStatus(1);
+    const auto cameras = scan.Cameras();
+    if (a.plan.empty() && !Rows(a, cameras, &rows, &error)) return BadArguments(error);
+
+    std::vector<orvex::SetJob> jobs;
+    std::vector<std::string> notes;
+    orvex::SetPlanner planner(cameras, sources);
+    const bool planned = planner.Plan(rows, a.ipRange, &jobs, &notes, &error);
+    for (const std::string& note : notes) std::cerr << "orvexctl: " << note << std::endl;
+    if (!planned) return BadArguments(error);
+    if (a.dryRun) {
+        scan.Stop();
+        return a.output.Write(Report(a, orvex::SetReport::DryRun(jobs))) ? 0 : 1;
+    }
+
+    orvex::SetOptions options;
+    options.user = a.user;
+    options.replySeconds = a.replySeconds;
+    options.verifySeconds = a.verifySeconds;
+    options.stop = stop;
+    const bool sends = std::any_of(jobs.begin(), jobs.end(),
+                                   [](const orvex::SetJob& j) { return !j.Unchanged(); });
+    if (sends && !a.password.Resolve(a.user, jobs.size() == 1 ? jobs[0].before.ip : "cameras",
+                                     &options.password, &error)) {
+        std::cerr << "orvexctl: " << error << std::endl;
+        return 1;
+    }
+
+    orvex::ChangeJournal journal("orvexctl", [](const std::string& message) {
+        std::cerr << "orvexctl: " << message << "; the changes go on unrecorded" << std::endl;
+    });
+    // Progress: a line per camera as it ends, on a terminal.
+    std::FILE* progressOut = !a.output.ToFile() && a.format != Format::kText ? stderr : stdout;
+    const bool showProgress = isatty(fileno(progressOut)) != 0;
+    std::size_t done = 0;
+    const auto outcomes = orvex::BatchSet::Run(
+        jobs, options, static_cast<int>(a.parallel), scan,
+        [&](std::size_t index, const orvex::SetOutcome& o) {
+            if (o.sent) {
+                const std::size_t source = jobs[index].camera.source;
+                journal.Append(orvex::SetReport::JournalEntry(
+                    o, source < sources.size() ? sources[source].ip : ""));
+            }
+            ++done;
+            if (showProgress) {
+                std::fprintf(progressOut, "[%zu/%zu] %s %s\n", done, jobs.size(),
+                             orvex::MacText(o.job.camera.record).c_str(), o.verification.c_str());
+                std::fflush(progressOut);
+            }
+        });
+    scan.Stop();
+    const bool written = a.output.Write(Report(a, outcomes));
+    return StopSignals::ExitStatus(orvex::SetReport::AllSucceeded(outcomes) && written ? 0 : 1);
+}
+
+}  // namespace orvexctl
