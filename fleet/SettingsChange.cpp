@@ -20,7 +20,7 @@ NetSettings SettingsChange::Applied(const NetSettings& before) const {
 }
 
 bool SettingsChange::AddressWithDhcp(const NetSettings& before) const {
-    return ip && *ip != before.ip && netMode && *netMode == 1;
+    return before.netMode == 1 && ip && *ip != before.ip && netMode && *netMode == 1;
 }
 
 }  // namespace orvex

@@ -16,7 +16,9 @@ struct SettingsChange {
     // The settings a camera that shows `before` is to end with. A new address for a camera
     // in DHCP mode, with no mode asked, switches it to a fixed address.
     NetSettings Applied(const NetSettings& before) const;
-    // A new address asked of a camera that is to use DHCP: the two contradict each other.
+    // A new address asked of a camera in DHCP mode that is to stay in it: the two
+    // contradict each other. (A fixed camera may be given the address it keeps until the
+    // DHCP server answers, as a restored backup does.)
     bool AddressWithDhcp(const NetSettings& before) const;
 };
 
