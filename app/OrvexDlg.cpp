@@ -21,6 +21,7 @@
 #include "pages/DlgLogin.h"
 #include "pages/DlgOtherInfo.h"
 #include "pages/DlgSmartUpgd.h"
+#include "pages/WindowJournal.h"
 #include "platform/CodePage.h"
 #include "platform/TextUtil.h"
 #include "resources/Resource.h"
@@ -46,6 +47,7 @@ COrvexDlg::COrvexDlg(QWidget* parent)
 
 COrvexDlg::~COrvexDlg() {
     StopDiscovery();
+    WindowJournal::Instance().Flush();  // no reply can come any more
     m_basic.reset();
     m_other.reset();
     m_smart.reset();
@@ -206,7 +208,11 @@ bool COrvexDlg::FindCameraByMac(const std::string& mac, std::string* ip, int* po
 }
 
 platform::LRESULT COrvexDlg::OnMessage(const platform::Message& msg) {
-    m_boxes.Show(DiscoveryControl::Handle(msg, m_table));
+    const DiscoveryOutcome outcome = DiscoveryControl::Handle(msg, m_table);
+    if (outcome.kind == DiscoveryOutcome::kSetReply)
+        WindowJournal::Instance().SetReplied(outcome.record, outcome.code);
+    if (outcome.kind == DiscoveryOutcome::kSweep) WindowJournal::Instance().Expire();
+    m_boxes.Show(outcome);
     return 0;
 }
 
@@ -322,10 +328,17 @@ void COrvexDlg::OnApply() {
     if (!copy) return;
     CDlgLogin login;
     if (login.DoModal() != IDOK || !StillShown(*copy)) return;
+    const DeviceRecord listed = *copy;
     if (m_basic) m_basic->SaveToRecord(*copy);
     auto block = std::make_unique<DeviceRecord>(*copy);
     CodePage::WriteField(block->szUser, sizeof(block->szUser), login.m_strAccount);
     CodePage::WriteField(block->szPassword, sizeof(block->szPassword), login.m_strPassword);
+    SendSetRequest(listed, std::move(block));
+}
+
+void COrvexDlg::SendSetRequest(const DeviceRecord& camera, std::unique_ptr<DeviceRecord> block) {
+    const NetCardItem* adapter = SelectedAdapter();
+    WindowJournal::Instance().SetSent(camera, *block, adapter ? adapter->strIp : L"");
     m_scheduler.PostSetRequest(std::move(block));
 }
 
@@ -358,7 +371,7 @@ void COrvexDlg::OnOneKeySet() {
     CodePage::WriteField(block->szPrimaryDns, sizeof(block->szPrimaryDns), adapter->strPrimaryDns);
     CodePage::WriteField(block->szSecondaryDns, sizeof(block->szSecondaryDns),
                          adapter->strSecondaryDns);
-    m_scheduler.PostSetRequest(std::move(block));
+    SendSetRequest(*copy, std::move(block));
 }
 
 void COrvexDlg::OnExport() {

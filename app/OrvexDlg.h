@@ -75,6 +75,8 @@ private:
     const NetCardItem* SelectedAdapter() const;
     // True while the pages still show this camera (same MAC and IP) as selected.
     bool StillShown(const DeviceRecord& camera);
+    // Hands the block to the scheduler, noted in the change journal against `camera`.
+    void SendSetRequest(const DeviceRecord& camera, std::unique_ptr<DeviceRecord> block);
 
     std::vector<NetCardItem> m_adapters;
     std::unique_ptr<CameraListView> m_view;

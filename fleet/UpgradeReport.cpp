@@ -106,4 +106,20 @@ std::string UpgradeReport::SetUidJson(const std::string& host, int port, const s
     return JsonText(document);
 }
 
+Json::Value UpgradeReport::JournalEntry(const UpgradeOutcome& o, const std::string& adapter,
+                                        const std::string& firmware) {
+    Json::Value entry(Json::objectValue);
+    entry["action"] = "upgrade";
+    entry["adapter"] = adapter;
+    entry["mac"] = o.target.mac;
+    entry["ip"] = o.target.host;
+    entry["firmware"]["file"] = firmware;
+    entry["firmware"]["before"] = o.versionBefore;
+    entry["firmware"]["after"] = o.versionAfter;
+    entry["firmware"]["expected"] = o.expected;
+    entry["result"] = Verdict(o);
+    entry["result_text"] = platform::CodePage::WideToUtf8(o.text);
+    return entry;
+}
+
 }  // namespace orvex

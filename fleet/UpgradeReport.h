@@ -1,4 +1,6 @@
 #pragma once
+#include <json/json.h>
+
 #include <string>
 #include <vector>
 
@@ -23,6 +25,9 @@ public:
                                  int code, const std::string& text);
     static std::string SetUidJson(const std::string& host, int port, const std::string& uid,
                                   int code, const std::string& text);
+    // A change journal entry for a run that began (the firmware versions and the verdict).
+    static Json::Value JournalEntry(const UpgradeOutcome& outcome, const std::string& adapter,
+                                    const std::string& firmware);
     // True when every camera completed and was verified.
     static bool AllVerified(const std::vector<UpgradeOutcome>& outcomes);
 };

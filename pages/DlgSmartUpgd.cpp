@@ -6,6 +6,8 @@
 #include "cgi/TraceMsg.h"
 #include "pages/PageMessages.h"
 #include "pages/TickText.h"
+#include "pages/WindowJournal.h"
+#include "resources/StringTable.h"
 #include "platform/CodePage.h"
 #include "platform/TextUtil.h"
 #include "resources/Resource.h"
@@ -165,6 +167,11 @@ void CDlgSmartUpgd::AddLogLine(int status, const std::wstring& line) {
 
 void CDlgSmartUpgd::OnHandleCloseSmartUpgd() {
     TraceMsg("\r\n---OnHandleCloseSmartUpgd---");
+    const int status = m_Upgrade.Status();
+    const std::wstring latest = m_Upgrade.LatestName();
+    WindowJournal::Instance().Upgrade(
+        m_Device, "smart", platform::CodePage::WideToUtf8(latest), status,
+        SmartStatusText(status, 0, m_Upgrade.SysVer(), latest, kLanguageEnglish).text);
     StopSmartUpgrade();
     const std::string ip = platform::Trim(platform::FieldString(m_Device.szIp));
     if (!ip.empty()) EnableItem(IDC_SMART_UPGRADE, true);

@@ -5,6 +5,8 @@
 
 #include "pages/PageMessages.h"
 #include "pages/TickText.h"
+#include "pages/WindowJournal.h"
+#include "resources/StringTable.h"
 #include "platform/CodePage.h"
 #include "platform/TextUtil.h"
 #include "resources/Resource.h"
@@ -142,6 +144,10 @@ platform::LRESULT CManualUpgd::OnMessage(const platform::Message& msg) {
     if (msg.message == kMsgTickText) {
         SetItemText(IDC_MANUAL_STATUS, *TakeTickText(msg));
     } else if (msg.message == kMsgCloseManualUpgd) {
+        const int status = m_Upgrade.Status();
+        WindowJournal::Instance().Upgrade(
+            m_Device, platform::CodePage::WideToUtf8(platform::Trim(ItemText(IDC_MANUAL_FILE))), "",
+            status, ManualStatusText(status, 0, kLanguageEnglish).text);
         EndDialog(IDOK);
     }
     return 0;

@@ -1,4 +1,4 @@
-// The string table in English (1033) and Simplified Chinese (2052), ids 101 to 201.
+// The string table in English (1033) and Simplified Chinese (2052), ids 101 to 202.
 #include "resources/StringTable.h"
 
 #include <iterator>
@@ -218,6 +218,8 @@ constexpr Entry kStrings[] = {
          L"摄像机列表正忙, 请稍后再导出."},
     {IDS_EXPORT_FAILED /* 201 */, L"The camera list could not be written to this file.",
          L"无法把摄像机列表写入该文件."},
+    {IDS_JOURNAL_FAILED /* 202 */, L"The change journal cannot be written; changes go on without a record.",
+         L"无法写入变更日志; 更改照常进行, 但不会被记录."},
 };
 // clang-format on
 

@@ -7,6 +7,10 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QToolButton>
+#include <fstream>
+#include <sstream>
+
+#include <json/json.h>
 
 #include "pages/DlgBasicInfo.h"
 #include "pages/DlgOtherInfo.h"
@@ -84,6 +88,43 @@ TEST_F(MainWindow, AddressFieldsHold0To255AndMoveOnAsTheyAreTyped) {
     Click(1);
     ASSERT_TRUE(SpinUntil([&] { return !fleet.SetRequests().empty(); }));
     EXPECT_EQ(Field(fleet.SetRequests()[0], 32), "255.1.2.255");
+}
+
+// The change journal's lines, as the window wrote them in this test run.
+std::vector<std::string> JournalLines() {
+    std::ifstream in(std::string(std::getenv("XDG_STATE_HOME")) + "/orvex/journal.jsonl");
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+TEST_F(MainWindow, AnAppliedChangeIsJournaledOnceWithTheCamerasAnswer) {
+    ASSERT_TRUE(WaitForRows(3));
+    const std::size_t before = JournalLines().size();
+    ClickRow(RowOf("10.0.0.59"));
+    TypeInto(AddressField(window->BasicPage(), 1031, 3), "77");
+    for (int i = 0; i < 2; ++i) {  // applied twice before the camera answers: one change
+        AnswerLogin("admin", "");
+        Click(1);
+    }
+    ASSERT_TRUE(SpinUntil([&] { return JournalLines().size() == before + 1; }, 8000));
+    ASSERT_TRUE(SpinUntil([&] { return fleet.SetRequests().size() == 2; }));
+    Json::Value entry;
+    std::istringstream(JournalLines().back()) >> entry;
+    EXPECT_EQ(entry["program"].asString(), "orvex");
+    EXPECT_EQ(entry["action"].asString(), "set");
+    EXPECT_EQ(entry["adapter"].asString(), "192.168.1.20");
+    EXPECT_EQ(entry["mac"].asString(), MacText(fleet.Record(2)));
+    EXPECT_EQ(entry["ip"].asString(), "10.0.0.59");
+    EXPECT_EQ(entry["changes"]["ip"]["new"].asString(), "10.0.0.77");
+    // The empty secondary DNS goes out as the address control reads it, 0.0.0.0; nothing
+    // else was touched.
+    EXPECT_EQ(entry["changes"].getMemberNames(), (std::vector<std::string>{"dns2", "ip"})) << entry;
+    EXPECT_EQ(entry["result"].asString(), "success");
+    EXPECT_EQ(entry["result_code"].asString(), "0x8000");
+    EXPECT_EQ(fleet.Camera(2).ip, "10.0.0.77");
+    for (int i = 0; i < 20; ++i) QApplication::processEvents();
+    EXPECT_EQ(JournalLines().size(), before + 1);  // the second reply adds nothing
 }
 
 TEST_F(MainWindow, TheRowClickedIsTheCameraActedOn) {

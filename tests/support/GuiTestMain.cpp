@@ -8,6 +8,7 @@
 
 #include "app/AppIcon.h"
 #include "platform/NetworkIsolation.h"
+#include "tests/support/PrivateStateHome.h"
 
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "C.UTF-8");
@@ -17,6 +18,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "refusing to run: network adapter '%s' is up\n", adapter.c_str());
         return 1;
     }
+    // The change journal of these tests; it outlives the application and its windows.
+    const orvextest::PrivateStateHome state;
     QApplication application(argc, argv);
     QApplication::setWindowIcon(orvex::AppIcon());
     testing::InitGoogleTest(&argc, argv);

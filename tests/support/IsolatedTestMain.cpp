@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/NetworkIsolation.h"
+#include "tests/support/PrivateStateHome.h"
 
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "C.UTF-8");
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
                      adapter.c_str());
         return 1;
     }
+    const orvextest::PrivateStateHome state;  // the change journal of these tests
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

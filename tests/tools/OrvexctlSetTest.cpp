@@ -44,6 +44,7 @@ protected:
         char folder[] = "/tmp/orvex-set-XXXXXX";
         ASSERT_NE(mkdtemp(folder), nullptr);
         dir = folder;
+        if (const char* state = std::getenv("XDG_STATE_HOME")) previousState = state;
         setenv("XDG_STATE_HOME", dir.c_str(), 1);
         setenv("ORVEX_TIME_SCALE", "20", 1);  // searches every 100 ms; set times stay real
         std::ofstream(dir + "/password") << kPassword << "\n";
@@ -54,7 +55,7 @@ protected:
     }
     void TearDown() override {
         fleet.Stop();
-        unsetenv("XDG_STATE_HOME");
+        setenv("XDG_STATE_HOME", previousState.c_str(), 1);
         unsetenv("ORVEX_TIME_SCALE");
         std::system(("rm -rf " + dir).c_str());
     }
@@ -83,6 +84,7 @@ protected:
 
     camsim::CameraFleet fleet;
     std::string dir;
+    std::string previousState;
 };
 
 TEST_F(SetSite, ThirtyCamerasAtOneFactoryAddressEachGetTheirOwnVerifiedAddress) {

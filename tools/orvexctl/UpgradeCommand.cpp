@@ -8,6 +8,7 @@
 
 #include "fleet/AdapterScan.h"
 #include "fleet/BatchUpgrade.h"
+#include "fleet/ChangeJournal.h"
 #include "fleet/UpgradeReport.h"
 #include "platform/CodePage.h"
 #include "tools/orvexctl/PasswordInput.h"
@@ -210,6 +211,19 @@ int RunUpgrade(const Arguments& args) {
                                  });
     progress.Finish();
     if (scan) scan->Stop();
+    orvex::ChangeJournal journal("orvexctl", [](const std::string& message) {
+        std::cerr << "orvexctl: " << message << std::endl;
+    });
+    for (const orvex::UpgradeOutcome& outcome : outcomes) {
+        if (!outcome.started) continue;
+        const int source = outcome.target.source;
+        const std::string adapter =
+            scan && source >= 0 && static_cast<std::size_t>(source) < scan->Sources().size()
+                ? scan->Sources()[static_cast<std::size_t>(source)].ip
+                : "";
+        journal.Append(orvex::UpgradeReport::JournalEntry(outcome, adapter,
+                                                          o.smart ? "smart" : plan.file));
+    }
 
     const bool written = o.output.Write(Report(o, outcomes));
     if (o.format == Format::kText && targets.size() == 1 &&

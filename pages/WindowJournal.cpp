@@ -1,0 +1,111 @@
+#include "pages/WindowJournal.h"
+
+#include <cstdio>
+
+#include "discovery/DiscoveryCodec.h"
+#include "fleet/BatchSet.h"
+#include "fleet/NetSettings.h"
+#include "platform/CodePage.h"
+#include "resources/Resource.h"
+#include "ui/UiLanguage.h"
+#include "ui/UiServices.h"
+#include "upgrade/UpgradeHandle.h"
+
+namespace orvex {
+
+using platform::CodePage;
+
+WindowJournal& WindowJournal::Instance() {
+    static WindowJournal journal;
+    return journal;
+}
+
+WindowJournal::WindowJournal()
+    : m_journal("orvex", [this](const std::string& message) {
+          if (m_closing || !UiServices::Current()) return;
+          UiServices::Current()->MessageBox(
+              UiLanguage::Load(IDS_JOURNAL_FAILED) + L"\n" + CodePage::Utf8ToWide(message),
+              UiLanguage::Load(IDS_PROMPT), BoxIcon::kWarning);
+      }) {}
+
+WindowJournal::~WindowJournal() {
+    m_closing = true;
+    Flush();
+}
+
+void WindowJournal::Flush() {
+    for (auto& [mac, pending] : m_pending) {
+        if (!pending.written) Write(pending, "no reply", 0);
+    }
+    m_pending.clear();
+}
+
+void WindowJournal::SetSent(const DeviceRecord& camera, const DeviceRecord& block,
+                            const std::wstring& adapter) {
+    Json::Value entry(Json::objectValue);
+    entry["action"] = "set";
+    entry["adapter"] = CodePage::WideToUtf8(adapter);
+    entry["mac"] = MacText(camera);
+    entry["ip"] = NetSettings::Of(camera).ip;
+    Json::Value changes(Json::objectValue);
+    for (const SettingDifference& d :
+         NetSettings::Differences(NetSettings::Of(camera), NetSettings::Of(block))) {
+        changes[d.key]["old"] = d.before;
+        changes[d.key]["new"] = d.after;
+    }
+    entry["changes"] = changes;
+    const std::string mac = MacText(camera);
+    const auto earlier = m_pending.find(mac);
+    if (earlier != m_pending.end()) {
+        if (earlier->second.entry == entry) return;  // sent again: one change
+        if (!earlier->second.written) Write(earlier->second, "no reply", 0);
+        m_pending.erase(earlier);
+    }
+    m_pending[mac] = {entry, std::chrono::steady_clock::now()};
+}
+
+void WindowJournal::SetReplied(const DeviceRecord& block, int code) {
+    const auto pending = m_pending.find(MacText(block));
+    if (pending == m_pending.end() || pending->second.written) return;
+    Write(pending->second, code == kSetSuccess ? "success" : "failed", code);
+    pending->second.written = true;
+}
+
+void WindowJournal::Expire() {
+    const auto now = std::chrono::steady_clock::now();
+    for (auto it = m_pending.begin(); it != m_pending.end();) {
+        if (now - it->second.sent < kReplyWait) {
+            ++it;
+            continue;
+        }
+        if (!it->second.written) Write(it->second, "no reply", 0);
+        it = m_pending.erase(it);
+    }
+}
+
+void WindowJournal::Write(Pending& pending, const char* result, int code) {
+    Json::Value entry = pending.entry;
+    entry["result"] = result;
+    char hex[16] = "";
+    if (code != 0) std::snprintf(hex, sizeof(hex), "0x%X", static_cast<unsigned>(code));
+    entry["result_code"] = hex;
+    entry["result_text"] = code != 0 ? BatchSet::ResultText(code) : "";
+    m_journal.Append(entry);
+}
+
+void WindowJournal::Upgrade(const DeviceRecord& camera, const std::string& firmware,
+                            const std::string& expected, int status, const std::wstring& text) {
+    Json::Value entry(Json::objectValue);
+    entry["action"] = "upgrade";
+    entry["mac"] = MacText(camera);
+    entry["ip"] = NetSettings::Of(camera).ip;
+    entry["firmware"]["file"] = firmware;
+    entry["firmware"]["before"] =
+        CodePage::WideToUtf8(CodePage::FieldToWide(camera.szVersion, sizeof(camera.szVersion)));
+    entry["firmware"]["after"] = expected;
+    entry["result"] = status == kStatusComplete ? "completed" : "failed";
+    entry["result_text"] = CodePage::WideToUtf8(text);
+    m_journal.Append(entry);
+}
+
+}  // namespace orvex

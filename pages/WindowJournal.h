@@ -1,0 +1,50 @@
+#pragma once
+#include <chrono>
+#include <map>
+#include <string>
+
+#include "discovery/DeviceRecord.h"
+#include "fleet/ChangeJournal.h"
+
+namespace orvex {
+
+// The window's entries in the change journal: each set request Apply or One Key Set sends
+// (written once its set reply comes, or as "no reply" when none came within 15 s) and
+// each firmware upgrade a page runs. A journal that cannot be written is said once in a
+// box. User-interface thread only.
+class WindowJournal {
+public:
+    static WindowJournal& Instance();
+    ~WindowJournal();
+
+    // `camera` as listed, `block` the request sent, `adapter` the address it went out from.
+    // The same change sent again within 15 s is one entry.
+    void SetSent(const DeviceRecord& camera, const DeviceRecord& block,
+                 const std::wstring& adapter);
+    void SetReplied(const DeviceRecord& block, int code);
+    // Writes the sets whose reply is overdue.
+    void Expire();
+    // Writes every set still awaiting its reply as "no reply" (the window is closing).
+    void Flush();
+    // A firmware upgrade run that ended with `status` (38 completed); `firmware` names the
+    // file, or "smart" with the version the firmware server named.
+    void Upgrade(const DeviceRecord& camera, const std::string& firmware,
+                 const std::string& expected, int status, const std::wstring& text);
+
+    static constexpr std::chrono::seconds kReplyWait{15};
+
+private:
+    WindowJournal();
+    struct Pending {
+        Json::Value entry;
+        std::chrono::steady_clock::time_point sent;
+        bool written = false;  // its reply came; kept a while so that a resend is not a new change
+    };
+    void Write(Pending& pending, const char* result, int code);
+
+    ChangeJournal m_journal;
+    std::map<std::string, Pending> m_pending;  // by MAC
+    bool m_closing = false;
+};
+
+}  // namespace orvex
