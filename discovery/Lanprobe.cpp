@@ -88,10 +88,6 @@ bool CLanprobe::InitSocket() {
         return false;
     }
 
-    std::memset(&m_destination, 0, sizeof(m_destination));
-    m_destination.sin_family = AF_INET;
-    m_destination.sin_addr.s_addr = INADDR_BROADCAST;
-    m_destination.sin_port = htons(kCameraPort);
     {
         std::lock_guard<std::mutex> guard(m_socketLock);
         m_socket = std::move(socket);
@@ -111,9 +107,14 @@ void CLanprobe::UninitSocket() {
 bool CLanprobe::SendDatagram(const std::uint8_t* data, std::size_t size) {
     auto socket = CurrentSocket();
     if (!socket) return false;
+    // Every request is a broadcast to the cameras' port; any thread may send one.
+    sockaddr_in destination{};
+    destination.sin_family = AF_INET;
+    destination.sin_addr.s_addr = INADDR_BROADCAST;
+    destination.sin_port = htons(kCameraPort);
     std::size_t sent = 0;
     while (sent < size) {
-        const long n = socket->SendTo(data + sent, size - sent, m_destination);
+        const long n = socket->SendTo(data + sent, size - sent, destination);
         if (n <= 0) {
             m_nLastError = n < 0 ? errno : EIO;
             return false;

@@ -36,7 +36,7 @@ public:
     void UninitSocket();
     // 0 sent, 1 the socket could not be created or bound, 2 sending failed.
     int SendSearch();
-    // Broadcasts one set request; does not create a socket.
+    // Broadcasts one set request; does not create a socket. Any thread.
     bool SendSetParams(const DeviceParams& params);
 
     // Sets callback and context, clears stop and starts the listener; false when the
@@ -68,7 +68,6 @@ private:
 
     std::mutex m_socketLock;
     std::shared_ptr<platform::UdpSocket> m_socket;
-    sockaddr_in m_destination{};
     std::atomic<int> m_bReady{0};
     std::atomic<int> m_bStop{0};
     std::atomic<int> m_bSearchOk{0};

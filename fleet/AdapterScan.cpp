@@ -37,6 +37,7 @@ struct AdapterScan::Source {
     std::map<Key, Listed> listed;
     std::map<Key, unsigned long> left;
     bool failing = false;
+    std::atomic<long long> searchAsked{0};  // steady-clock ms of the last search asked for
 };
 
 AdapterScan::AdapterScan(std::vector<ScanSource> sources, Observer observer)
@@ -76,7 +77,8 @@ void AdapterScan::Pump(Source& source, std::size_t index) {
         if (!msg) continue;
         const DiscoveryOutcome outcome = DiscoveryControl::Handle(*msg, source.table);
         Track(source, outcome);
-        if (outcome.kind == DiscoveryOutcome::kCameraReply) m_sightings.OnSearchReply(outcome.record);
+        if (outcome.kind == DiscoveryOutcome::kCameraReply)
+            m_sightings.OnSearchReply(outcome.record);
         if (outcome.kind == DiscoveryOutcome::kSetReply)
             m_sightings.OnSetReply(outcome.record, outcome.code);
         if ((outcome.kind == DiscoveryOutcome::kSearchFailed ||
@@ -214,8 +216,15 @@ bool AdapterScan::FindCameraByMac(const std::string& mac, std::string* ip, int* 
 bool AdapterScan::SendSetRequest(std::size_t source, const DeviceRecord& block) {
     if (source >= m_running.size()) return false;
     Source& s = *m_running[source];
-    if (s.stop) return false;
-    return s.scheduler.PostSetRequest(std::make_unique<DeviceRecord>(block));
+    if (s.stop || !s.prober.SendSetParams(ParamsOf(block))) return false;
+    // A search soon after shows the camera's new settings; many requests at once share one.
+    const auto now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                         std::chrono::steady_clock::now().time_since_epoch())
+                         .count();
+    long long last = s.searchAsked.load();
+    if (now - last >= kSearchCoalesceMs && s.searchAsked.compare_exchange_strong(last, now))
+        s.scheduler.PostSearchNow();
+    return true;
 }
 
 bool AdapterScan::InSubnet(const std::string& ip, const std::string& sourceIp,

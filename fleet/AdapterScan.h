@@ -69,10 +69,11 @@ public:
     // The first failure of each source that failed, in the order they happened.
     std::vector<ScanFailure> Failures();
     bool FindCameraByMac(const std::string& mac, std::string* ip, int* port) override;
-    // Hands a set request block to the scheduler of `source`, which broadcasts it (and
-    // searches right after, as the window's Apply does). False when that source is not
-    // running.
+    // Broadcasts a set request with the block's first 320 bytes through the socket of
+    // `source` at once, and has its scheduler search soon after (one search for all the
+    // requests of a quarter second). False when that source cannot send.
     bool SendSetRequest(std::size_t source, const DeviceRecord& block);
+    static constexpr long long kSearchCoalesceMs = 250;
     // The search and set replies of the MACs a batch watches.
     CameraSightings& Sightings() { return m_sightings; }
     // Where a run that follows camera `mac`, found at `ip`:`port` through `source`, may go:
