@@ -100,8 +100,13 @@ bool ChangeJournal::ReadAll(const std::string& path, std::vector<Json::Value>* e
         if (line.empty()) continue;
         Json::Value entry;
         std::string errors;
-        if (!reader->parse(line.data(), line.data() + line.size(), &entry, &errors) ||
-            !entry.isObject()) {
+        bool parsed = false;
+        try {
+            parsed = reader->parse(line.data(), line.data() + line.size(), &entry, &errors);
+        } catch (const Json::Exception&) {
+            parsed = false;  // nested too deep: no entry of ours
+        }
+        if (!parsed || !entry.isObject()) {
             ++*skipped;
             continue;
         }

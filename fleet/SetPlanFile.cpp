@@ -141,7 +141,13 @@ bool SetPlanFile::ParseJson(const std::string& text, const std::string& name,
     std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
     Json::Value document;
     std::string errors;
-    if (!reader->parse(text.data(), text.data() + text.size(), &document, &errors)) {
+    bool parsed = false;
+    try {
+        parsed = reader->parse(text.data(), text.data() + text.size(), &document, &errors);
+    } catch (const Json::Exception& e) {
+        errors = e.what();  // nested deeper than a plan ever is
+    }
+    if (!parsed) {
         const auto nl = errors.find('\n');
         *error = name + ": not a JSON document: " + errors.substr(0, nl);
         return false;

@@ -167,6 +167,8 @@ TEST(SetPlanFileTest, CsvAndJsonPlansSetWhatTheyNameAndPointAtTheirMistakes) {
     fails("{\"cameras\": 3}", "needs an array of cameras");
     fails("[{\"mac\": \"02:4F:52:00:00:01\",]", "not a JSON document");
     fails("  \n", "the plan is empty");
+    fails(std::string(500, '[') + "1" + std::string(500, ']'),
+          "p: not a JSON document");  // too deep
 
     // What a scan writes in JSON is a plan as it stands.
     ASSERT_TRUE(SetPlanFile::Parse(

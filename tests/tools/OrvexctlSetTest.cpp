@@ -3,6 +3,7 @@
 // anything is sent, cameras that misbehave, and passwords kept out of sight.
 #include <gtest/gtest.h>
 #include <json/json.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -279,6 +280,76 @@ TEST_F(SetSite, CamerasThatMisbehaveEndNotVerifiedOrFailedAndTheRunSaysSo) {
         results[line["mac"].asString()] = line["result"].asString();
     EXPECT_EQ(results[Mac(1)], "not verified");
     EXPECT_EQ(results[Mac(3)], "failed");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SetSite, CtrlCStopsTheBatchAndTheReportAndJournalStillSayWhatHappened) {
+    camsim::CameraConfig keeps = Camera(2, "127.0.0.12");
+    keeps.setFaults.keepSettings = true;
+    camsim::CameraConfig silent = Camera(3, "127.0.0.13");
+    silent.setFaults.neverAnswers = true;
+    for (const auto& camera : {Camera(1, "127.0.0.11"), keeps, silent, Camera(4, "127.0.0.14")})
+        fleet.AddCamera(camera);
+    Start();
+    const std::string report = dir + "/report.json";
+    const auto asked = [&](std::uint8_t id) {
+        for (const auto& seen : fleet.SetRequests()) {
+            if (std::equal(seen.datagram.begin() + 84, seen.datagram.begin() + 90,
+                           Camera(id, "").mac.begin()))
+                return true;
+        }
+        return false;
+    };
+    const auto run = RunProcess(ToolPath("ORVEXCTL"),
+                                {"set",
+                                 "--bind",
+                                 "127.0.0.1",
+                                 "--seconds",
+                                 "1",
+                                 "--password-file",
+                                 dir + "/password",
+                                 "--mac",
+                                 Mac(1),
+                                 "--mac",
+                                 Mac(2),
+                                 "--mac",
+                                 Mac(3),
+                                 "--mac",
+                                 Mac(4),
+                                 "--name",
+                                 "new",
+                                 "--parallel",
+                                 "1",
+                                 "--reply-seconds",
+                                 "60",
+                                 "--verify-seconds",
+                                 "60",
+                                 "--format",
+                                 "json",
+                                 "--output",
+                                 report},
+                                "", [&](int pid) {
+                                    for (int i = 0; i < 1000 && !asked(3); ++i)
+                                        usleep(10 * 1000);  // waiting on the silent one
+                                    kill(pid, SIGINT);
+                                });
+    EXPECT_EQ(run.status, 130) << run.err;
+    const auto rows = ByMac(ParseJson(ReadFile(report)));
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows.at(Mac(1))["verification"].asString(), "verified");
+    EXPECT_EQ(rows.at(Mac(2))["verification"].asString(), "not verified");
+    EXPECT_TRUE(rows.at(Mac(2))["interrupted"].asBool());
+    EXPECT_EQ(rows.at(Mac(3))["verification"].asString(), "failed");
+    EXPECT_EQ(rows.at(Mac(3))["result_text"].asString(), "stopped before the camera answered");
+    EXPECT_EQ(rows.at(Mac(4))["verification"].asString(), "not started");
+    EXPECT_FALSE(asked(4));
+    EXPECT_EQ(fleet.Camera(3).name, "Cam 4");
+    std::set<std::string> journaled;
+    for (const Json::Value& line : Journal()) journaled.insert(line["mac"].asString());
+    EXPECT_EQ(journaled, (std::set<std::string>{Mac(1), Mac(2), Mac(3)}));
 }
 
 }  // namespace
