@@ -65,6 +65,7 @@ bool CameraFleet::Start(std::string* error, const std::string& bindAddress, cons
 
 bool CameraFleet::StartWeb(std::string* error) {
     const std::size_t count = CameraCount();
+    std::lock_guard<std::mutex> guard(m_webLock);
     for (std::size_t i = m_webs.size(); i < count; ++i) {
         m_webs.push_back(std::make_unique<CameraWeb>(
             Camera(i), [this, i](const CameraConfig& now, bool up) { OnWebChange(i, now, up); }));
@@ -73,7 +74,23 @@ bool CameraFleet::StartWeb(std::string* error) {
     return true;
 }
 
-CameraWeb& CameraFleet::Web(std::size_t index) { return *m_webs.at(index); }
+CameraWeb& CameraFleet::Web(std::size_t index) {
+    std::lock_guard<std::mutex> guard(m_webLock);
+    return *m_webs.at(index);
+}
+
+void CameraFleet::MoveWebSides() {
+    std::vector<std::size_t> moves;
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        moves.swap(m_webMoves);
+    }
+    for (std::size_t index : moves) {
+        const CameraConfig now = Camera(index);
+        std::lock_guard<std::mutex> guard(m_webLock);
+        if (index < m_webs.size()) m_webs[index]->MoveTo(now.ip, now.port);
+    }
+}
 
 void CameraFleet::OnWebChange(std::size_t index, const CameraConfig& now, bool up) {
     std::lock_guard<std::mutex> guard(m_lock);
@@ -89,7 +106,10 @@ void CameraFleet::OnWebChange(std::size_t index, const CameraConfig& now, bool u
 }
 
 void CameraFleet::Stop() {
-    for (auto& web : m_webs) web->Stop();
+    {
+        std::lock_guard<std::mutex> guard(m_webLock);
+        for (auto& web : m_webs) web->Stop();
+    }
     if (!m_thread.joinable()) return;
     m_stop = true;
     if (m_floodThread.joinable()) m_floodThread.join();
@@ -176,6 +196,7 @@ void CameraFleet::Run() {
             if (got >= 0) HandleDatagram(buffer, static_cast<std::size_t>(got), from);
         }
         SendDue();
+        MoveWebSides();
     }
 }
 
@@ -256,6 +277,7 @@ std::int32_t CameraFleet::ApplySetRequest(const orvex::DeviceRecord& wanted,
             m_restarts.emplace(Clock::TickCount() + faults.restartMs, PendingSettings{index, taken});
         } else {
             TakeSettings(camera, taken);
+            m_webMoves.push_back(index);
         }
         return orvex::kSetSuccess;
     }
@@ -284,6 +306,7 @@ void CameraFleet::SendDue() {
                static_cast<std::int32_t>(m_restarts.begin()->first - now) <= 0) {
             const PendingSettings& back = m_restarts.begin()->second;
             TakeSettings(m_cameras.at(back.index), back.record);
+            m_webMoves.push_back(back.index);
             m_restarts.erase(m_restarts.begin());
         }
         while (!m_pending.empty() &&

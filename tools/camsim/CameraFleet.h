@@ -107,7 +107,11 @@ private:
     std::atomic<std::size_t> m_floodSent{0};
     std::atomic<bool> m_floodRunning{false};
 
+    std::mutex m_webLock;  // guards m_webs (the web sides start after the responder)
     std::vector<std::unique_ptr<CameraWeb>> m_webs;
+    // Cameras whose web side is to follow new settings (index), taken outside m_lock.
+    std::vector<std::size_t> m_webMoves;  // guarded by m_lock
+    void MoveWebSides();
     int m_fd = -1;
     int m_wakeFd = -1;
     std::atomic<bool> m_stop{false};

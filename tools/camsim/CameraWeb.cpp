@@ -89,6 +89,22 @@ void CameraWeb::Stop() {
     m_up = false;
 }
 
+bool CameraWeb::MoveTo(const std::string& ip, std::uint16_t port) {
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        if (m_config.ip == ip && m_config.port == port) return true;
+        m_config.ip = ip;
+        m_config.port = port;
+    }
+    if (!m_up) return true;
+    m_server.Stop();
+    std::string error;
+    const bool listening = m_server.Start(
+        ip, port, [this](const HttpRequest& r, HttpConnection& c) { Handle(r, c); }, &error);
+    m_up = listening;
+    return listening;
+}
+
 CameraConfig CameraWeb::Config() {
     std::lock_guard<std::mutex> guard(m_lock);
     return m_config;

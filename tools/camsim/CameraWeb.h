@@ -36,6 +36,9 @@ public:
     void Stop();
 
     CameraConfig Config();
+    // A set request moved the camera: its web side listens at the new address and port from
+    // now on (a camera that is restarting comes back there). False when it cannot listen.
+    bool MoveTo(const std::string& ip, std::uint16_t port);
     void SetFaults(const WebFaults& faults);
     void SetCredentials(const std::string& user, const std::string& password);
     bool Up();
