@@ -2,6 +2,7 @@
 
 #include "fleet/NetSettings.h"
 #include "fleet/SetPlanner.h"
+#include "tools/orvexctl/CommonOptions.h"
 
 namespace orvexctl {
 
@@ -71,16 +72,9 @@ int SetArguments::Parse(const Arguments& args) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         const std::string* value = i + 1 < args.size() ? &args[i + 1] : nullptr;
-        std::string error;
-        if (TakeFormatOption(args, i, &format, &error) || output.TakeOption(args, i, &error)) {
-            if (!error.empty()) return BadArguments(error);
-            continue;
-        }
-        if (password.TakeOption(arg, value, &error)) {
-            if (!error.empty()) return BadArguments(error);
-            ++i;
-            continue;
-        }
+        const auto common = CommonOptions::Take(args, i, &format, &output, &password);
+        if (common == CommonOptions::kBad) return kExitBadArguments;
+        if (common == CommonOptions::kTaken) continue;
         bool valued = false;
         for (const char* name : kValued) valued = valued || arg == name;
         if (valued) {

@@ -10,6 +10,7 @@
 #include "platform/TextUtil.h"
 #include "resources/Resource.h"
 #include "resources/StringTable.h"
+#include "tools/orvexctl/CommonOptions.h"
 #include "tools/orvexctl/PasswordInput.h"
 #include "tools/orvexctl/ReportOutput.h"
 #include "tools/orvexctl/StopSignals.h"
@@ -77,15 +78,9 @@ int RunSetUid(const Arguments& args) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         const std::string* value = i + 1 < args.size() ? &args[i + 1] : nullptr;
-        if (TakeFormatOption(args, i, &format, &error) || output.TakeOption(args, i, &error)) {
-            if (!error.empty()) return BadArguments(error);
-            continue;
-        }
-        if (password.TakeOption(arg, value, &error)) {
-            if (!error.empty()) return BadArguments(error);
-            ++i;
-            continue;
-        }
+        const auto common = CommonOptions::Take(args, i, &format, &output, &password);
+        if (common == CommonOptions::kBad) return kExitBadArguments;
+        if (common == CommonOptions::kTaken) continue;
         if (arg == "--host" || arg == "--port" || arg == "--user") {
             if (!value) return BadArguments(arg + " needs a value");
             ++i;

@@ -11,6 +11,7 @@
 #include "fleet/ChangeJournal.h"
 #include "fleet/UpgradeReport.h"
 #include "platform/CodePage.h"
+#include "tools/orvexctl/CommonOptions.h"
 #include "tools/orvexctl/PasswordInput.h"
 #include "tools/orvexctl/ReportOutput.h"
 #include "tools/orvexctl/SameVersionQuestion.h"
@@ -49,17 +50,9 @@ int ParseUpgradeOptions(const Arguments& args, UpgradeOptions* o) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         const std::string* value = i + 1 < args.size() ? &args[i + 1] : nullptr;
-        std::string error;
-        if (TakeFormatOption(args, i, &o->format, &error) ||
-            o->output.TakeOption(args, i, &error)) {
-            if (!error.empty()) return BadArguments(error);
-            continue;
-        }
-        if (o->password.TakeOption(arg, value, &error)) {
-            if (!error.empty()) return BadArguments(error);
-            ++i;
-            continue;
-        }
+        const auto common = CommonOptions::Take(args, i, &o->format, &o->output, &o->password);
+        if (common == CommonOptions::kBad) return kExitBadArguments;
+        if (common == CommonOptions::kTaken) continue;
         static const char* const kValued[] = {"--host",     "--hosts",       "--port",  "--bind",
                                               "--user",     "--version",     "--webui", "--system",
                                               "--parallel", "--scan-seconds"};
@@ -221,8 +214,8 @@ int RunUpgrade(const Arguments& args) {
             scan && source >= 0 && static_cast<std::size_t>(source) < scan->Sources().size()
                 ? scan->Sources()[static_cast<std::size_t>(source)].ip
                 : "";
-        journal.Append(orvex::UpgradeReport::JournalEntry(outcome, adapter,
-                                                          o.smart ? "smart" : plan.file));
+        journal.Append(
+            orvex::UpgradeReport::JournalEntry(outcome, adapter, o.smart ? "smart" : plan.file));
     }
 
     const bool written = o.output.Write(Report(o, outcomes));
