@@ -83,13 +83,14 @@ std::string BatchSet::ResultText(int code) {
 }
 
 std::vector<SetOutcome> BatchSet::Run(const std::vector<SetJob>& jobs, const SetOptions& options,
-                                      int parallel, AdapterScan& scan, const Ended& ended) {
+                                      int parallel, AdapterScan& scan, const Progress& progress) {
     std::vector<SetOutcome> outcomes(jobs.size());
-    std::mutex endedLock;
-    const auto finish = [&](std::size_t i) {
-        std::lock_guard<std::mutex> guard(endedLock);
-        if (ended) ended(i, outcomes[i]);
+    std::mutex progressLock;
+    const auto tell = [&](std::size_t i, Step step) {
+        std::lock_guard<std::mutex> guard(progressLock);
+        if (progress) progress(i, step, outcomes[i]);
     };
+    const auto finish = [&](std::size_t i) { tell(i, Step::kEnded); };
     int lastWave = 0;
     for (std::size_t i = 0; i < jobs.size(); ++i) {
         outcomes[i].job = jobs[i];
@@ -115,9 +116,11 @@ std::vector<SetOutcome> BatchSet::Run(const std::vector<SetJob>& jobs, const Set
         BatchRunner::Run(members.size(), parallel, options.stop, [&](std::size_t k) {
             const std::size_t i = members[k];
             started[i] = Clock::now();
+            tell(i, Step::kSending);
             if (SendAndAwaitReply(jobs[i], options, scan, outcomes[i], &replyMarks[i])) {
                 verifyBy[i] = Clock::now() + Seconds(options.verifySeconds);
                 verifying[i] = 1;
+                tell(i, Step::kVerifying);
                 return;
             }
             outcomes[i].verification = SetOutcome::kFailed;

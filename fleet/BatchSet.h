@@ -49,11 +49,14 @@ struct SetOutcome {
 // the other. Outcomes come back in the order of the jobs.
 class BatchSet {
 public:
-    // Told when a camera's set has ended, on the thread that ended it (one at a time).
-    using Ended = std::function<void(std::size_t index, const SetOutcome& outcome)>;
+    // Told when a camera's request goes out, when the camera has taken it and is awaited
+    // with its new settings, and when its set has ended; on the thread that got there, one
+    // call at a time.
+    enum class Step { kSending, kVerifying, kEnded };
+    using Progress = std::function<void(std::size_t index, Step step, const SetOutcome& outcome)>;
 
     static std::vector<SetOutcome> Run(const std::vector<SetJob>& jobs, const SetOptions& options,
-                                       int parallel, AdapterScan& scan, const Ended& ended);
+                                       int parallel, AdapterScan& scan, const Progress& progress);
     // The text of a set reply's code (the window's strings for the three it knows).
     static std::string ResultText(int code);
 };

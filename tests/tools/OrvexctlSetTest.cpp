@@ -236,6 +236,25 @@ TEST_F(SetSite, EveryCheckRefusesWithStatusTwoAndTheCamerasHearNothing) {
     EXPECT_TRUE(Journal().empty());
 }
 
+TEST_F(SetSite, AJournalThatCannotBeWrittenStopsNoChangeAndIsSaidOnce) {
+    fleet.AddCamera(Camera(1, "127.0.0.11"));
+    fleet.AddCamera(Camera(2, "127.0.0.12"));
+    Start();
+    std::ofstream(dir + "/orvex") << "a file where the journal's folder should be\n";
+    const auto run = Set({"--all-found", "--name", "kept going", "--format", "csv"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(fleet.Camera(0).name, "kept going");
+    EXPECT_EQ(fleet.Camera(1).name, "kept going");
+    std::size_t said = 0;
+    for (auto at = run.err.find("cannot write the change journal"); at != std::string::npos;
+         at = run.err.find("cannot write the change journal", at + 1)) {
+        ++said;
+    }
+    EXPECT_EQ(said, 1u) << run.err;
+    EXPECT_NE(run.err.find(dir + "/orvex/journal.jsonl: Not a directory"), std::string::npos)
+        << run.err;
+}
+
 TEST_F(SetSite, CamerasThatMisbehaveEndNotVerifiedOrFailedAndTheRunSaysSo) {
     camsim::CameraConfig keeps = Camera(1, "127.0.0.11");
     keeps.setFaults.keepSettings = true;

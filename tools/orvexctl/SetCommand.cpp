@@ -12,8 +12,10 @@
 #include "fleet/SetPlanFile.h"
 #include "fleet/SetPlanner.h"
 #include "fleet/SetReport.h"
+#include "platform/CodePage.h"
 #include "tools/orvexctl/SetArguments.h"
 #include "tools/orvexctl/StopSignals.h"
+#include "tools/orvexctl/UpgradeProgress.h"
 
 namespace orvexctl {
 namespace {
@@ -100,25 +102,32 @@ int RunSet(const Arguments& args) {
     orvex::ChangeJournal journal("orvexctl", [](const std::string& message) {
         std::cerr << "orvexctl: " << message << "; the changes go on unrecorded" << std::endl;
     });
-    // Progress: a line per camera as it ends, on a terminal.
-    std::FILE* progressOut = !a.output.ToFile() && a.format != Format::kText ? stderr : stdout;
-    const bool showProgress = isatty(fileno(progressOut)) != 0;
-    std::size_t done = 0;
+    // Progress as upgrade shows it: on standard output with text (or with a report file),
+    // on standard error with CSV; a JSON report on standard output stands alone.
+    std::vector<std::string> labels;
+    for (const orvex::SetJob& job : jobs)
+        labels.push_back(orvex::MacText(job.camera.record) + " " + job.before.ip);
+    std::FILE* progressOut = !a.output.ToFile() && a.format == Format::kCsv ? stderr : stdout;
+    const bool showProgress = a.output.ToFile() || a.format != Format::kJson;
+    if (a.output.ToFile()) ReportOutput::StandardOutputIsProgressOnly();
+    UpgradeProgress progress(labels, progressOut, isatty(fileno(progressOut)) != 0);
+    using Step = orvex::BatchSet::Step;
     const auto outcomes = orvex::BatchSet::Run(
         jobs, options, static_cast<int>(a.parallel), scan,
-        [&](std::size_t index, const orvex::SetOutcome& o) {
-            if (o.sent) {
+        [&](std::size_t index, Step step, const orvex::SetOutcome& o) {
+            if (step == Step::kEnded && o.sent) {
                 const std::size_t source = jobs[index].camera.source;
                 journal.Append(orvex::SetReport::JournalEntry(
                     o, source < sources.size() ? sources[source].ip : ""));
             }
-            ++done;
-            if (showProgress) {
-                std::fprintf(progressOut, "[%zu/%zu] %s %s\n", done, jobs.size(),
-                             orvex::MacText(o.job.camera.record).c_str(), o.verification.c_str());
-                std::fflush(progressOut);
-            }
+            if (!showProgress) return;
+            const std::wstring text = step == Step::kSending ? L"sending the set request"
+                                      : step == Step::kVerifying
+                                          ? L"set, waiting for the camera to show it"
+                                          : platform::CodePage::Utf8ToWide(o.verification);
+            progress.Update(index, static_cast<int>(step) + 1, text, 0, 0, step == Step::kEnded);
         });
+    progress.Finish();
     scan.Stop();
     const bool written = a.output.Write(Report(a, outcomes));
     return StopSignals::ExitStatus(orvex::SetReport::AllSucceeded(outcomes) && written ? 0 : 1);
