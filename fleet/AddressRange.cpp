@@ -1,24 +1,20 @@
 #include "fleet/AddressRange.h"
 
-#include <cstdio>
+#include <arpa/inet.h>
+
+#include "platform/UdpSocket.h"
 
 namespace orvex {
 
 bool AddressRange::Parse(const std::string& text, std::uint32_t* value) {
-    unsigned a = 0, b = 0, c = 0, d = 0;
-    char tail = 0;
-    if (text.size() > 15 || text.find_first_not_of("0123456789.") != std::string::npos ||
-        std::sscanf(text.c_str(), "%u.%u.%u.%u%c", &a, &b, &c, &d, &tail) != 4 || a > 255 ||
-        b > 255 || c > 255 || d > 255) {
-        return false;
-    }
-    *value = a << 24 | b << 16 | c << 8 | d;
+    in_addr_t address = 0;
+    if (!platform::ParseIpv4(text, &address)) return false;
+    *value = ntohl(address);
     return true;
 }
 
-std::string AddressRange::Dotted(std::uint32_t v) {
-    return std::to_string(v >> 24) + "." + std::to_string(v >> 16 & 0xFF) + "." +
-           std::to_string(v >> 8 & 0xFF) + "." + std::to_string(v & 0xFF);
+std::string AddressRange::Dotted(std::uint32_t value) {
+    return platform::FormatIpv4(htonl(value));
 }
 
 bool AddressRange::Parse(const std::string& text, const std::string& mask, std::string* error) {

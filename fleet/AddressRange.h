@@ -18,7 +18,8 @@ public:
     bool Next(const std::set<std::uint32_t>& inUse, const std::uint32_t* own, std::string* address);
     std::string Text() const { return m_text; }
 
-    // Host-order value of dotted text; false when it is not four numbers 0..255.
+    // Host-order value of dotted text, read as every address option is (platform::ParseIpv4:
+    // four numbers 0..255, no leading zeros); false otherwise.
     static bool Parse(const std::string& text, std::uint32_t* value);
     static std::string Dotted(std::uint32_t value);
 

@@ -61,7 +61,8 @@ TEST(AddressRangeTest, HandsOutFreeAddressesInOrderAndStopsAtItsEndOrTheBroadcas
     EXPECT_EQ(address, "255.255.255.255");
     EXPECT_FALSE(top.Next({}, nullptr, &address));  // no wrap to 0.0.0.0
 
-    for (const char* bad : {"10.0.0.9-10.0.0.1", "10.0.0.256", "10.0.0.1-x", "10.0.0.255"}) {
+    for (const char* bad :
+         {"10.0.0.9-10.0.0.1", "10.0.0.256", "10.0.0.1-x", "10.0.0.255", "010.0.0.1"}) {
         orvex::AddressRange r;
         EXPECT_FALSE(r.Parse(bad, "255.255.255.0", &error)) << bad;
         EXPECT_NE(error.find("--ip-range"), std::string::npos) << error;
