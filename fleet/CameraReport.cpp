@@ -2,6 +2,7 @@
 
 #include "discovery/DiscoveryCodec.h"
 #include "fleet/JsonText.h"
+#include "fleet/NetSettings.h"
 #include "platform/CodePage.h"
 #include "platform/TextUtil.h"
 
@@ -25,20 +26,19 @@ std::string Text(const char (&field)[N]) {
 
 Fields FieldsOf(const ScannedCamera& camera, const std::vector<ScanSource>& sources) {
     const DeviceRecord& r = camera.record;
+    // The settings as `set` reads them, so that a report is a plan that restores them.
+    const NetSettings settings = NetSettings::Of(r);
     Fields f;
     f.mode = ModelLetter(r.nMode);
-    f.name =
-        platform::Trim(CodePage::WideToUtf8(CodePage::Utf8FieldToWide(r.szName, sizeof(r.szName))));
-    f.ip = Text(r.szIp);
-    f.port = std::to_string(r.wPort);
+    f.name = settings.name;
+    f.ip = settings.ip;
+    f.port = std::to_string(settings.port);
     f.mac = MacText(r);
-    f.mask = Text(r.szSubMask);
-    f.gateway = Text(r.szGateway);
-    f.dns1 = Text(r.szPrimaryDns);
-    f.dns2 = Text(r.szSecondaryDns);
-    f.network = r.byNetMode == 0   ? "fixed"
-                : r.byNetMode == 1 ? "dynamic"
-                                   : std::to_string(r.byNetMode);
+    f.mask = settings.mask;
+    f.gateway = settings.gateway;
+    f.dns1 = settings.dns1;
+    f.dns2 = settings.dns2;
+    f.network = NetSettings::NetworkText(settings.netMode);
     f.uid = Text(r.szDeviceId);
     f.version = Text(r.szVersion);
     if (camera.source < sources.size()) {
