@@ -6,12 +6,6 @@
 
 namespace orvex {
 
-int DiscoveryBoxes::SetReplyText(int code) {
-    return code == kSetSuccess    ? IDS_SET_SUCCESS
-           : code == kSetBadLogin ? IDS_BAD_LOGIN
-                                  : IDS_NO_RIGHTS;
-}
-
 void DiscoveryBoxes::Show(const DiscoveryOutcome& outcome) {
     const std::shared_ptr<State> state = m_state;
     if (outcome.kind == DiscoveryOutcome::kSendFailed) {
@@ -20,14 +14,14 @@ void DiscoveryBoxes::Show(const DiscoveryOutcome& outcome) {
         InformationBox(IDS_SEARCH_SEND_FAILED);
         state->searchBoxOpen = false;
     } else if (outcome.kind == DiscoveryOutcome::kSetReply) {
-        if (outcome.code < kSetSuccess || outcome.code > kSetNoRights) return;  // shows nothing
+        if (SetResultTextId(outcome.code) == 0) return;  // a result the window does not show
         if (state->setBoxOpen) {
             state->pendingSetCode = outcome.code;
             return;
         }
         state->setBoxOpen = true;
         for (int code = outcome.code; code != 0;) {
-            InformationBox(SetReplyText(code));
+            InformationBox(SetResultTextId(code));
             code = state->pendingSetCode;
             state->pendingSetCode = 0;
         }

@@ -25,7 +25,6 @@ private:
         bool setBoxOpen = false;
         int pendingSetCode = 0;  // 0: none
     };
-    static int SetReplyText(int code);
 
     std::shared_ptr<State> m_state;
 };

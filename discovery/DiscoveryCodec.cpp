@@ -5,6 +5,7 @@
 
 #include "platform/CodePage.h"
 #include "platform/TextUtil.h"
+#include "resources/Resource.h"
 
 namespace orvex {
 namespace {
@@ -74,6 +75,15 @@ DecodedReply DecodeReply(const std::uint8_t* data, std::size_t length) {
         reply.kind = DecodedReply::kIgnored;
     }
     return reply;
+}
+
+int SetResultTextId(std::int32_t result) {
+    switch (result) {
+        case kSetSuccess: return IDS_SET_SUCCESS;
+        case kSetBadLogin: return IDS_BAD_LOGIN;
+        case kSetNoRights: return IDS_NO_RIGHTS;
+        default: return 0;
+    }
 }
 
 int ModelClassOfVersion(const std::wstring& version) {

@@ -47,6 +47,10 @@ struct DecodedReply {
 // 1024 are not looked at; no check of the length or the sender.
 DecodedReply DecodeReply(const std::uint8_t* data, std::size_t length);
 
+// The id of the string a set reply's result is shown with (123, 124, 125); 0 for any
+// other result, which the window does not show.
+int SetResultTextId(std::int32_t result);
+
 // Model class 1..5 from a version text such as "1.7.15.4".
 int ModelClassOfVersion(const std::wstring& version);
 // "T", "F", "C", "G" or "Other".

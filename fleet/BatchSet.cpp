@@ -8,7 +8,6 @@
 #include "discovery/DiscoveryCodec.h"
 #include "fleet/BatchRunner.h"
 #include "platform/CodePage.h"
-#include "resources/Resource.h"
 #include "resources/StringTable.h"
 
 namespace orvex {
@@ -72,13 +71,14 @@ bool SendAndAwaitReply(const SetJob& job, const SetOptions& options, AdapterScan
 }  // namespace
 
 std::string BatchSet::ResultText(int code) {
-    const int id = code == kSetSuccess    ? IDS_SET_SUCCESS
-                   : code == kSetBadLogin ? IDS_BAD_LOGIN
-                   : code == kSetNoRights ? IDS_NO_RIGHTS
-                                          : 0;
+    const int id = SetResultTextId(code);
     if (id != 0) return CodePage::WideToUtf8(LoadStringText(id, kLanguageEnglish));
-    char text[48];
-    std::snprintf(text, sizeof(text), "unknown result 0x%X", static_cast<unsigned>(code));
+    return "unknown result " + CodeText(code);
+}
+
+std::string BatchSet::CodeText(int code) {
+    char text[16];
+    std::snprintf(text, sizeof(text), "0x%X", static_cast<unsigned>(code));
     return text;
 }
 

@@ -59,6 +59,8 @@ public:
                                        int parallel, AdapterScan& scan, const Progress& progress);
     // The text of a set reply's code (the window's strings for the three it knows).
     static std::string ResultText(int code);
+    // The code as the reports and the journal write it: "0x8000".
+    static std::string CodeText(int code);
 };
 
 }  // namespace orvex

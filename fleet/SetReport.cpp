@@ -44,10 +44,7 @@ std::string SetReport::IpAfter(const SetOutcome& o) {
 }
 
 std::string SetReport::ResultCode(const SetOutcome& o) {
-    if (!o.replied) return "";
-    char text[16];
-    std::snprintf(text, sizeof(text), "0x%X", static_cast<unsigned>(o.result));
-    return text;
+    return o.replied ? BatchSet::CodeText(o.result) : "";
 }
 
 std::vector<SetOutcome> SetReport::DryRun(const std::vector<SetJob>& jobs) {
@@ -118,18 +115,25 @@ std::string SetReport::Json(const std::vector<SetOutcome>& outcomes) {
     return JsonText(list);
 }
 
-Json::Value SetReport::JournalEntry(const SetOutcome& o, const std::string& adapter) {
+Json::Value SetReport::SetRequestEntry(const std::string& mac, const NetSettings& before,
+                                       const NetSettings& after, const std::string& adapter) {
     Json::Value entry(Json::objectValue);
     entry["action"] = "set";
     entry["adapter"] = adapter;
-    entry["mac"] = MacText(o.job.camera.record);
-    entry["ip"] = o.job.before.ip;
+    entry["mac"] = mac;
+    entry["ip"] = before.ip;
     Json::Value changes(Json::objectValue);
-    for (const SettingDifference& d : NetSettings::Differences(o.job.before, o.job.after)) {
+    for (const SettingDifference& d : NetSettings::Differences(before, after)) {
         changes[d.key]["old"] = d.before;
         changes[d.key]["new"] = d.after;
     }
     entry["changes"] = changes;
+    return entry;
+}
+
+Json::Value SetReport::JournalEntry(const SetOutcome& o, const std::string& adapter) {
+    Json::Value entry =
+        SetRequestEntry(MacText(o.job.camera.record), o.job.before, o.job.after, adapter);
     entry["result"] = o.verification;
     entry["result_code"] = ResultCode(o);
     entry["result_text"] = o.resultText;

@@ -22,7 +22,12 @@ public:
     static std::string Json(const std::vector<SetOutcome>& outcomes);
     // Outcomes for a dry run: "would change" or "unchanged", the address it would end with.
     static std::vector<SetOutcome> DryRun(const std::vector<SetJob>& jobs);
-    // A change journal entry for a camera that was sent a request.
+    // A change journal entry for a set request sent to `mac` through `adapter`: the camera's
+    // address and what changed (old, new); the result is the caller's to add. The window's
+    // entries and orvexctl's are made by it alike.
+    static Json::Value SetRequestEntry(const std::string& mac, const NetSettings& before,
+                                       const NetSettings& after, const std::string& adapter);
+    // The entry for a camera of a batch that was sent a request, with its outcome.
     static Json::Value JournalEntry(const SetOutcome& outcome, const std::string& adapter);
     // The address a camera shows after its set ("" when unknown).
     static std::string IpAfter(const SetOutcome& outcome);

@@ -1,10 +1,9 @@
 #include "pages/WindowJournal.h"
 
-#include <cstdio>
-
 #include "discovery/DiscoveryCodec.h"
 #include "fleet/BatchSet.h"
 #include "fleet/NetSettings.h"
+#include "fleet/SetReport.h"
 #include "platform/CodePage.h"
 #include "resources/Resource.h"
 #include "ui/UiLanguage.h"
@@ -42,19 +41,9 @@ void WindowJournal::Flush() {
 
 void WindowJournal::SetSent(const DeviceRecord& camera, const DeviceRecord& block,
                             const std::wstring& adapter) {
-    Json::Value entry(Json::objectValue);
-    entry["action"] = "set";
-    entry["adapter"] = CodePage::WideToUtf8(adapter);
-    entry["mac"] = MacText(camera);
-    entry["ip"] = NetSettings::Of(camera).ip;
-    Json::Value changes(Json::objectValue);
-    for (const SettingDifference& d :
-         NetSettings::Differences(NetSettings::Of(camera), NetSettings::Of(block))) {
-        changes[d.key]["old"] = d.before;
-        changes[d.key]["new"] = d.after;
-    }
-    entry["changes"] = changes;
     const std::string mac = MacText(camera);
+    const Json::Value entry = SetReport::SetRequestEntry(
+        mac, NetSettings::Of(camera), NetSettings::Of(block), CodePage::WideToUtf8(adapter));
     const auto earlier = m_pending.find(mac);
     if (earlier != m_pending.end()) {
         if (earlier->second.entry == entry) return;  // sent again: one change
@@ -86,9 +75,7 @@ void WindowJournal::Expire() {
 void WindowJournal::Write(Pending& pending, const char* result, int code) {
     Json::Value entry = pending.entry;
     entry["result"] = result;
-    char hex[16] = "";
-    if (code != 0) std::snprintf(hex, sizeof(hex), "0x%X", static_cast<unsigned>(code));
-    entry["result_code"] = hex;
+    entry["result_code"] = code != 0 ? BatchSet::CodeText(code) : "";
     entry["result_text"] = code != 0 ? BatchSet::ResultText(code) : "";
     m_journal.Append(entry);
 }
