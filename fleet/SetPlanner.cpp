@@ -32,6 +32,14 @@ std::uint32_t Value(const std::string& text) {
 
 }  // namespace
 
+SetPlanner::SetPlanner(std::vector<ScannedCamera> scanned, std::vector<ScanSource> sources)
+    : m_scanned(std::move(scanned)), m_sources(std::move(sources)) {
+    for (const ScannedCamera& c : m_scanned) {
+        m_macs.push_back(MacText(c.record));
+        m_ips.push_back(NetSettings::Of(c.record).ip);
+    }
+}
+
 std::string SetPlanner::NormalMac(const std::string& text) {
     std::string mac;
     for (char c : text) {
@@ -102,21 +110,20 @@ bool SetPlanner::Plan(std::vector<SetRequestRow> rows, const std::string& ipRang
 }
 
 bool SetPlanner::Find(const SetRequestRow& row, ScannedCamera* camera, std::string* error) const {
-    std::vector<const ScannedCamera*> found;
-    for (const ScannedCamera& c : m_scanned) {
-        if (MacText(c.record) == row.mac) found.push_back(&c);
+    std::vector<std::size_t> found;
+    for (std::size_t i = 0; i < m_scanned.size(); ++i) {
+        if (m_macs[i] == row.mac) found.push_back(i);
     }
     if (found.empty()) {
         *error = "no camera with MAC " + row.mac + " (" + row.where + ") answered the search";
         return false;
     }
     if (found.size() > 1) {
-        *error = "MAC " + row.mac + " is shown by cameras at " +
-                 NetSettings::Of(found[0]->record).ip + " and " +
-                 NetSettings::Of(found[1]->record).ip + "; a set request would reach both";
+        *error = "MAC " + row.mac + " is shown by cameras at " + m_ips[found[0]] + " and " +
+                 m_ips[found[1]] + "; a set request would reach both";
         return false;
     }
-    *camera = *found[0];
+    *camera = m_scanned[found[0]];
     return true;
 }
 
@@ -130,11 +137,10 @@ bool SetPlanner::AssignRange(const std::string& ipRange, std::vector<SetJob>& jo
     for (const SetJob& job : jobs) batch.insert(MacText(job.camera.record));
     std::set<std::uint32_t> taken;         // held by a scanned camera, or handed out
     std::set<std::uint32_t> heldByOthers;  // held by a camera outside the batch
-    for (const ScannedCamera& c : m_scanned) {
-        const std::string ip = NetSettings::Of(c.record).ip;
-        if (!IsAddress(ip)) continue;
-        taken.insert(Value(ip));
-        if (batch.count(MacText(c.record)) == 0) heldByOthers.insert(Value(ip));
+    for (std::size_t i = 0; i < m_scanned.size(); ++i) {
+        if (!IsAddress(m_ips[i])) continue;
+        taken.insert(Value(m_ips[i]));
+        if (batch.count(m_macs[i]) == 0) heldByOthers.insert(Value(m_ips[i]));
     }
     std::set<std::uint32_t> handedOut;
     for (std::size_t i = 0; i < jobs.size(); ++i) {
@@ -199,23 +205,29 @@ bool SetPlanner::CheckFields(const SetJob& job, const SettingsChange& change,
 }
 
 bool SetPlanner::CheckAddresses(const std::vector<SetJob>& jobs, std::string* error) const {
-    std::map<std::string, const SetJob*> batch;
-    for (const SetJob& job : jobs) batch[MacText(job.camera.record)] = &job;
+    std::set<std::string> batch;
+    std::map<std::string, std::vector<const SetJob*>> byAddress;  // where each job ends, in order
+    for (const SetJob& job : jobs) {
+        batch.insert(MacText(job.camera.record));
+        byAddress[job.after.ip].push_back(&job);
+    }
+    std::map<std::string, std::string> heldByOthers;  // address -> MAC, the first scanned
+    for (std::size_t i = 0; i < m_scanned.size(); ++i) {
+        if (batch.count(m_macs[i]) == 0) heldByOthers.try_emplace(m_ips[i], m_macs[i]);
+    }
     for (const SetJob& job : jobs) {
         if (job.after.ip == job.before.ip || job.Unchanged()) continue;
-        for (const SetJob& other : jobs) {
-            if (&other != &job && other.after.ip == job.after.ip) {
-                *error = Named(job) + " and " + Named(other) + " would both get " + job.after.ip;
+        for (const SetJob* other : byAddress[job.after.ip]) {
+            if (other != &job) {
+                *error = Named(job) + " and " + Named(*other) + " would both get " + job.after.ip;
                 return false;
             }
         }
-        for (const ScannedCamera& c : m_scanned) {
-            if (batch.count(MacText(c.record)) == 0 &&
-                NetSettings::Of(c.record).ip == job.after.ip) {
-                *error = Named(job) + ": " + job.after.ip + " is already held by " +
-                         MacText(c.record) + ", which this set does not change";
-                return false;
-            }
+        const auto held = heldByOthers.find(job.after.ip);
+        if (held != heldByOthers.end()) {
+            *error = Named(job) + ": " + job.after.ip + " is already held by " + held->second +
+                     ", which this set does not change";
+            return false;
         }
     }
     return true;
@@ -229,12 +241,12 @@ bool SetPlanner::AssignWaves(std::vector<SetJob>& jobs, std::string* error) {
     }
     for (int wave = 0; !pending.empty(); ++wave) {
         // A camera moves only once no other camera still to move holds its new address.
+        std::multiset<std::string> leaving;  // addresses the cameras still to move hold
+        for (const SetJob* job : pending) leaving.insert(job->before.ip);
         std::vector<SetJob*> ready, later;
         for (SetJob* job : pending) {
-            const bool held = std::any_of(pending.begin(), pending.end(), [job](SetJob* other) {
-                return other != job && other->before.ip == job->after.ip;
-            });
-            (held ? later : ready).push_back(job);
+            // Its own address is not its new one, so only another camera can hold that.
+            (leaving.count(job->after.ip) != 0 ? later : ready).push_back(job);
         }
         if (ready.empty()) {
             std::string names;

@@ -35,8 +35,7 @@ struct SetJob {
 // address, and no swap of addresses that could not happen without two cameras sharing one.
 class SetPlanner {
 public:
-    SetPlanner(std::vector<ScannedCamera> scanned, std::vector<ScanSource> sources)
-        : m_scanned(std::move(scanned)), m_sources(std::move(sources)) {}
+    SetPlanner(std::vector<ScannedCamera> scanned, std::vector<ScanSource> sources);
     // With a range, each row's camera gets the next free address from it, in row order.
     // False with a one-line error; `notes` gets a line for each row given twice.
     bool Plan(std::vector<SetRequestRow> rows, const std::string& ipRange,
@@ -55,6 +54,9 @@ private:
 
     std::vector<ScannedCamera> m_scanned;
     std::vector<ScanSource> m_sources;
+    // Each scanned camera's MAC and address, read once.
+    std::vector<std::string> m_macs;
+    std::vector<std::string> m_ips;
 };
 
 }  // namespace orvex
