@@ -97,21 +97,18 @@ for host in site-a site-b; do
   [ "$(count "$(report $host scan)" "len(d['cameras'])")" = 2 ] || fail "$host scan report"
 done
 
-play set || fail "set: $(cat "$work/set.out")"
-for host in site-a site-b; do
-  recap set $host | grep -q "changed=1 .*failed=0" || fail "set recap: $(recap set $host)"
-  [ "$(count "$(report $host set)" "sorted(c['verification'] for c in d)")" = "['verified', 'verified']" ] ||
-    fail "$host set report"
-done
+set_run() {  # set_run NAME CHANGED VERDICT: a set from the plans, each site as expected
+  play set || fail "$1: $(cat "$work/set.out")"
+  for host in site-a site-b; do
+    recap set $host | grep -q "changed=$2 .*failed=0" || fail "$1 recap: $(recap set $host)"
+    [ "$(count "$(report $host set)" "sorted(c['verification'] for c in d)")" = "['$3', '$3']" ] ||
+      fail "$host $1 report"
+  done
+}
+set_run set 1 verified
 grep -q "2 camera(s) changed: 02:4F:52:00:00:01, 02:4F:52:00:00:02" "$work/set.out" || fail "set message"
-
 sleep 1  # two distinct report names
-play set || fail "second set: $(cat "$work/set.out")"
-for host in site-a site-b; do
-  recap set $host | grep -q "changed=0 .*failed=0" || fail "second set recap: $(recap set $host)"
-  [ "$(count "$(report $host set)" "sorted(c['verification'] for c in d)")" = "['unchanged', 'unchanged']" ] ||
-    fail "$host second set report"
-done
+set_run "second set" 0 unchanged
 
 status=0
 play upgrade || status=$?
