@@ -6,8 +6,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -202,13 +204,13 @@ void CameraFleet::Run() {
 
 int CameraFleet::MillisecondsToNextReply() {
     std::lock_guard<std::mutex> guard(m_lock);
-    if (m_pending.empty() && m_restarts.empty()) return 100;
-    DWORD due = !m_pending.empty() ? m_pending.begin()->first : m_restarts.begin()->first;
-    if (!m_pending.empty() && !m_restarts.empty() &&
-        static_cast<std::int32_t>(m_restarts.begin()->first - due) < 0) {
-        due = m_restarts.begin()->first;
-    }
-    const auto left = static_cast<std::int32_t>(due - Clock::TickCount());
+    const DWORD now = Clock::TickCount();
+    // Clock ms until the first entry of a queue is due; the queues are ordered by due tick.
+    const auto untilFirst = [now](const auto& queue) {
+        return queue.empty() ? INT32_MAX : static_cast<std::int32_t>(queue.begin()->first - now);
+    };
+    const std::int32_t left = std::min(untilFirst(m_pending), untilFirst(m_restarts));
+    if (left == INT32_MAX) return 100;
     if (left <= 0) return 0;
     const auto real = std::chrono::duration_cast<std::chrono::milliseconds>(
         Clock::RealDuration(static_cast<DWORD>(left)));
