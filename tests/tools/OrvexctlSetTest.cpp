@@ -15,6 +15,7 @@
 #include "tests/support/ParseJson.h"
 #include "tests/support/ProcessRunner.h"
 #include "tests/support/RealServers.h"
+#include "tests/tools/SetSite.h"
 #include "tools/camsim/CameraFleet.h"
 
 namespace {
@@ -24,69 +25,16 @@ using orvextest::ReadFile;
 using orvextest::RunProcess;
 using orvextest::ToolPath;
 
-constexpr const char* kPassword = "S3cr&t pw";
+using orvextest::SetSite;
+constexpr const char* kPassword = orvextest::kSitePassword;
 
 camsim::CameraConfig Camera(std::uint8_t id, const std::string& ip) {
-    camsim::CameraConfig c;
-    c.ip = ip;
-    c.mac = {0x02, 0x4F, 0x52, 0x5E, 0x00, id};
-    c.name = "Cam " + std::to_string(id);
-    c.password = kPassword;
-    return c;
+    return orvextest::SiteCamera(id, ip);
 }
 
 std::string Mac(std::uint8_t id) {
-    return orvex::MacText(Camera(id, "").ToRecord());
+    return orvextest::SiteMac(id);
 }
-
-class SetSite : public ::testing::Test {
-protected:
-    void SetUp() override {
-        char folder[] = "/tmp/orvex-set-XXXXXX";
-        ASSERT_NE(mkdtemp(folder), nullptr);
-        dir = folder;
-        if (const char* state = std::getenv("XDG_STATE_HOME")) previousState = state;
-        setenv("XDG_STATE_HOME", dir.c_str(), 1);
-        setenv("ORVEX_TIME_SCALE", "20", 1);  // searches every 100 ms; set times stay real
-        std::ofstream(dir + "/password") << kPassword << "\n";
-    }
-    void Start() {
-        std::string error;
-        ASSERT_TRUE(fleet.Start(&error)) << error;
-    }
-    void TearDown() override {
-        fleet.Stop();
-        setenv("XDG_STATE_HOME", previousState.c_str(), 1);
-        unsetenv("ORVEX_TIME_SCALE");
-        std::system(("rm -rf " + dir).c_str());
-    }
-    orvextest::ProcessResult Set(std::vector<std::string> args) {
-        args.insert(args.begin(), {"set", "--bind", "127.0.0.1", "--seconds", "1",
-                                   "--password-file", dir + "/password"});
-        return RunProcess(ToolPath("ORVEXCTL"), args);
-    }
-    Json::Value Scan() {
-        const auto scan = RunProcess(ToolPath("ORVEXCTL"), {"scan", "--bind", "127.0.0.1",
-                                                            "--seconds", "1", "--format", "json"});
-        EXPECT_EQ(scan.status, 0) << scan.err;
-        return ParseJson(scan.out)["cameras"];
-    }
-    std::vector<Json::Value> Journal() {
-        std::vector<Json::Value> lines;
-        std::ifstream in(dir + "/orvex/journal.jsonl");
-        for (std::string line; std::getline(in, line);) lines.push_back(ParseJson(line));
-        return lines;
-    }
-    std::map<std::string, Json::Value> ByMac(const Json::Value& list) {
-        std::map<std::string, Json::Value> out;
-        for (const Json::Value& row : list) out[row["mac"].asString()] = row;
-        return out;
-    }
-
-    camsim::CameraFleet fleet;
-    std::string dir;
-    std::string previousState;
-};
 
 TEST_F(SetSite, ThirtyCamerasAtOneFactoryAddressEachGetTheirOwnVerifiedAddress) {
     for (std::uint8_t id = 1; id <= 30; ++id) fleet.AddCamera(Camera(id, "127.0.0.9"));
@@ -314,14 +262,7 @@ TEST_F(SetSite, CtrlCStopsTheBatchAndTheReportAndJournalStillSayWhatHappened) {
         fleet.AddCamera(camera);
     Start();
     const std::string report = dir + "/report.json";
-    const auto asked = [&](std::uint8_t id) {
-        for (const auto& seen : fleet.SetRequests()) {
-            if (std::equal(seen.datagram.begin() + 84, seen.datagram.begin() + 90,
-                           Camera(id, "").mac.begin()))
-                return true;
-        }
-        return false;
-    };
+    const auto asked = [&](std::uint8_t id) { return Asked(id); };
     const auto run = RunProcess(ToolPath("ORVEXCTL"),
                                 {"set",
                                  "--bind",

@@ -147,6 +147,17 @@ bool SetField(CameraConfig& camera, const std::string& key, const std::string& v
         camera.uid = value;
     } else if (key == "name") {
         camera.name = value;
+    } else if (key == "namehex") {
+        // A name in the camera's own code page (GBK, say), byte for byte.
+        std::string bytes;
+        for (std::size_t i = 0; i + 1 < value.size(); i += 2) {
+            unsigned byte = 0;
+            if (std::sscanf(value.substr(i, 2).c_str(), "%2x", &byte) != 1) break;
+            bytes += static_cast<char>(byte);
+        }
+        if (value.size() % 2 != 0 || bytes.size() * 2 != value.size() || bytes.size() > 79)
+            return fail("not up to 79 bytes in hex");
+        camera.name = bytes;
     } else if (key == "version") {
         camera.version = value;
     } else if (key == "ddns") {

@@ -70,7 +70,8 @@ std::uint8_t ReservedPattern(std::size_t payloadOffset);
 // Parses "aa:bb:cc:dd:ee:ff"; false when malformed.
 bool ParseMac(const std::string& text, std::array<std::uint8_t, 6>* mac);
 
-// Sets one field by its key (ip, mask, gateway, dns1, dns2, mac, port, uid, name, version,
+// Sets one field by its key (ip, mask, gateway, dns1, dns2, mac, port, uid, name, namehex
+// (the name's bytes in hex, for a name in the camera's own code page), version,
 // ddns, netmode, user, password, rights, app, md5, oem, faults, slow, restart, newip,
 // newport, setdelay); false with a message for a bad key or value. "faults" takes a
 // '+'-separated list of: noclen, lowerclen, cut, never, reset, refuseupload, refusedownload,

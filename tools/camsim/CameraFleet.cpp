@@ -102,6 +102,7 @@ void CameraFleet::OnWebChange(std::size_t index, const CameraConfig& now, bool u
     c.config.ip = now.ip;
     c.config.port = now.port;
     c.config.version = now.version;
+    NoteAddress(index);
     platform::PutFieldString(c.record.szIp, now.ip);
     platform::PutFieldString(c.record.szVersion, now.version);
     c.record.wPort = now.port;
@@ -114,7 +115,7 @@ void CameraFleet::Stop() {
     }
     if (!m_thread.joinable()) return;
     m_stop = true;
-    if (m_floodThread.joinable()) m_floodThread.join();
+    m_flood.Stop();
     const std::uint64_t one = 1;
     if (write(m_wakeFd, &one, sizeof(one)) < 0) {
         // the responder still notices the stop flag within its poll interval
@@ -128,6 +129,8 @@ void CameraFleet::Stop() {
 std::size_t CameraFleet::AddCamera(const CameraConfig& camera) {
     std::lock_guard<std::mutex> guard(m_lock);
     m_cameras.push_back(VirtualCamera{camera, camera.ToRecord(), false});
+    m_heldIp.emplace_back();
+    NoteAddress(m_cameras.size() - 1);
     return m_cameras.size() - 1;
 }
 
@@ -163,6 +166,19 @@ void CameraFleet::SetAddress(std::size_t index, const std::string& ip) {
     VirtualCamera& c = m_cameras.at(index);
     c.config.ip = ip;
     platform::PutFieldString(c.record.szIp, ip);
+    NoteAddress(index);
+}
+
+void CameraFleet::NoteAddress(std::size_t index) {
+    const std::string& ip = m_cameras.at(index).config.ip;
+    if (m_heldIp.at(index) == ip) return;
+    m_heldIp[index] = ip;
+    m_addresses.push_back({Clock::TickCount(), index, ip});
+}
+
+std::vector<CameraFleet::AddressTaken> CameraFleet::AddressHistory() {
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_addresses;
 }
 
 void CameraFleet::SetReplySpread(unsigned ms) {
@@ -278,7 +294,7 @@ std::int32_t CameraFleet::ApplySetRequest(const orvex::DeviceRecord& wanted,
             camera.muted = true;
             m_restarts.emplace(Clock::TickCount() + faults.restartMs, PendingSettings{index, taken});
         } else {
-            TakeSettings(camera, taken);
+            TakeSettings(index, taken);
             m_webMoves.push_back(index);
         }
         return orvex::kSetSuccess;
@@ -286,7 +302,8 @@ std::int32_t CameraFleet::ApplySetRequest(const orvex::DeviceRecord& wanted,
     return 0;
 }
 
-void CameraFleet::TakeSettings(VirtualCamera& camera, const orvex::DeviceRecord& r) {
+void CameraFleet::TakeSettings(std::size_t index, const orvex::DeviceRecord& r) {
+    VirtualCamera& camera = m_cameras.at(index);
     camera.record = r;
     camera.muted = false;
     camera.config.ip = platform::FieldString(r.szIp);
@@ -297,6 +314,7 @@ void CameraFleet::TakeSettings(VirtualCamera& camera, const orvex::DeviceRecord&
     camera.config.name = platform::FieldString(r.szName);
     camera.config.port = r.wPort;
     camera.config.netMode = r.byNetMode;
+    NoteAddress(index);
 }
 
 void CameraFleet::SendDue() {
@@ -307,7 +325,7 @@ void CameraFleet::SendDue() {
         while (!m_restarts.empty() &&
                static_cast<std::int32_t>(m_restarts.begin()->first - now) <= 0) {
             const PendingSettings& back = m_restarts.begin()->second;
-            TakeSettings(m_cameras.at(back.index), back.record);
+            TakeSettings(back.index, back.record);
             m_webMoves.push_back(back.index);
             m_restarts.erase(m_restarts.begin());
         }
@@ -329,48 +347,14 @@ void CameraFleet::SendDue() {
 namespace camsim {
 
 void CameraFleet::StartFlood(unsigned rate, unsigned seconds) {
-    if (m_floodThread.joinable() || m_fd < 0 || rate == 0) return;
-    m_floodRunning = true;
-    m_floodThread = std::thread([this, rate, seconds] { Flood(rate, seconds); });
-}
-
-void CameraFleet::Flood(unsigned rate, unsigned seconds) {
-    using Steady = std::chrono::steady_clock;
-    orvex::DeviceRecord record;
-    platform::PutFieldString(record.szName, "Spoof");
-    platform::PutFieldString(record.szVersion, "1.7.15.4");
-    record.wPort = 80;
-    auto reply = orvex::BuildSearchReply(record);
-    std::mt19937 random(std::random_device{}());
-    const auto start = Steady::now();
-    const auto end = start + std::chrono::seconds(seconds);
-    double owed = 0;
-    auto last = start;
-    while (!m_stop && (seconds == 0 || Steady::now() < end)) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        const auto now = Steady::now();
-        owed += rate * std::chrono::duration<double>(now - last).count();
-        last = now;
-        sockaddr_in to{};
-        {
+    m_flood.Start(
+        m_fd,
+        [this](sockaddr_in* to) {
             std::lock_guard<std::mutex> guard(m_lock);
-            to = m_lastSearcher;
-        }
-        if (to.sin_family != AF_INET) continue;  // nobody has searched yet
-        for (; owed >= 1; owed -= 1) {
-            const std::uint32_t r = random();
-            const std::uint8_t mac[6] = {0x02, 0x5A, static_cast<std::uint8_t>(r >> 24), static_cast<std::uint8_t>(r >> 16),
-                                         static_cast<std::uint8_t>(r >> 8), static_cast<std::uint8_t>(r)};
-            char ip[16];
-            std::snprintf(ip, sizeof(ip), "10.%u.%u.%u", (r >> 16) & 0xFF, (r >> 8) & 0xFF, r & 0xFF);
-            std::memcpy(reply.data() + 4 + offsetof(orvex::DeviceRecord, abyMac), mac, 6);
-            std::memset(reply.data() + 4, 0, 16);
-            std::memcpy(reply.data() + 4, ip, std::strlen(ip));
-            sendto(m_fd, reply.data(), reply.size(), MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&to), sizeof(to));
-            ++m_floodSent;
-        }
-    }
-    m_floodRunning = false;
+            *to = m_lastSearcher;
+            return to->sin_family == AF_INET;
+        },
+        rate, seconds);
 }
 
 }  // namespace camsim

@@ -15,6 +15,7 @@
 #include "platform/Types.h"
 #include "tools/camsim/CameraConfig.h"
 #include "tools/camsim/CameraWeb.h"
+#include "tools/camsim/SpoofFlood.h"
 
 namespace camsim {
 
@@ -26,6 +27,12 @@ public:
     struct SetRequestSeen {
         std::array<std::uint8_t, orvex::kSetRequestSize> datagram;
         std::int32_t result;  // the code the camera answered, 0 when no camera matched
+    };
+    // A camera taking an address (its first one included), at a clock tick.
+    struct AddressTaken {
+        platform::DWORD tick;
+        std::size_t camera;
+        std::string ip;
     };
 
     CameraFleet();
@@ -58,12 +65,15 @@ public:
     // each with a random MAC and address, to whoever searched last; for `seconds`, or
     // until Stop when 0. A device on the network that answers with ever-new identities.
     void StartFlood(unsigned rate, unsigned seconds);
-    std::size_t FloodSent() const { return m_floodSent; }
-    bool FloodRunning() const { return m_floodRunning; }
+    std::size_t FloodSent() const { return m_flood.Sent(); }
+    bool FloodRunning() const { return m_flood.Running(); }
 
     // Clock ticks at which search requests arrived, in order.
     std::vector<platform::DWORD> SearchTimes();
     std::vector<SetRequestSeen> SetRequests();
+    // Every address every camera has held, in the order they took them: whether two
+    // cameras ever shared one can be read off it.
+    std::vector<AddressTaken> AddressHistory();
     std::size_t RepliesSent();
 
 private:
@@ -83,11 +93,12 @@ private:
     };
 
     void Run();
-    void Flood(unsigned rate, unsigned seconds);
     void HandleDatagram(const std::uint8_t* data, std::size_t size, const sockaddr_in& from);
     // Under m_lock: the camera's answer (0: none) and the block it echoes.
     std::int32_t ApplySetRequest(const orvex::DeviceRecord& wanted, orvex::DeviceParams* echo);
-    static void TakeSettings(VirtualCamera& camera, const orvex::DeviceRecord& record);
+    void TakeSettings(std::size_t index, const orvex::DeviceRecord& record);
+    // Under m_lock: notes the camera's address when it differs from the one it had.
+    void NoteAddress(std::size_t index);
     void SendDue();
     void OnWebChange(std::size_t index, const CameraConfig& now, bool up);
     int MillisecondsToNextReply();
@@ -100,12 +111,12 @@ private:
     std::mt19937 m_random{12345};
     std::vector<platform::DWORD> m_searchTimes;
     std::vector<SetRequestSeen> m_setRequests;
+    std::vector<AddressTaken> m_addresses;
+    std::vector<std::string> m_heldIp;  // by camera: the address last noted
     std::size_t m_repliesSent = 0;
 
     sockaddr_in m_lastSearcher{};  // guarded by m_lock; sin_family 0 until a search came
-    std::thread m_floodThread;
-    std::atomic<std::size_t> m_floodSent{0};
-    std::atomic<bool> m_floodRunning{false};
+    SpoofFlood m_flood;
 
     std::mutex m_webLock;  // guards m_webs (the web sides start after the responder)
     std::vector<std::unique_ptr<CameraWeb>> m_webs;
