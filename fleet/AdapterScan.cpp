@@ -227,6 +227,12 @@ bool AdapterScan::SendSetRequest(std::size_t source, const DeviceRecord& block) 
     return true;
 }
 
+void AdapterScan::SearchNow() {
+    for (auto& source : m_running) {
+        if (!source->stop) source->scheduler.PostSearchNow();
+    }
+}
+
 bool AdapterScan::InSubnet(const std::string& ip, const std::string& sourceIp,
                            const std::string& mask) {
     in_addr_t a = 0, b = 0, m = 0;

@@ -74,6 +74,8 @@ public:
     // requests of a quarter second). False when that source cannot send.
     bool SendSetRequest(std::size_t source, const DeviceRecord& block);
     static constexpr long long kSearchCoalesceMs = 250;
+    // Has every source search at once (what the network shows now, before a change).
+    void SearchNow();
     // The search and set replies of the MACs a batch watches.
     CameraSightings& Sightings() { return m_sightings; }
     // Where a run that follows camera `mac`, found at `ip`:`port` through `source`, may go:

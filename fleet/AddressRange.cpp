@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 
+#include "fleet/AddressRules.h"
 #include "platform/UdpSocket.h"
 
 namespace orvex {
@@ -22,6 +23,7 @@ bool AddressRange::Parse(const std::string& text, const std::string& mask, std::
     const auto dash = text.find('-');
     const std::string start = text.substr(0, dash);
     std::uint32_t maskValue = 0;
+    if (Parse(mask, &maskValue)) m_mask = maskValue;
     if (!Parse(start, &m_next)) {
         *error = "--ip-range: '" + start + "' is not an IPv4 address";
         return false;
@@ -35,7 +37,7 @@ bool AddressRange::Parse(const std::string& text, const std::string& mask, std::
             *error = "--ip-range: " + text + " ends before it starts";
             return false;
         }
-    } else if (Parse(mask, &maskValue)) {
+    } else if (m_mask != 0) {
         m_last = (m_next | ~maskValue) - 1;  // below the subnet's broadcast address
         if (m_last < m_next) {
             *error = "--ip-range: " + start + " is the broadcast address of its subnet";
@@ -57,6 +59,7 @@ bool AddressRange::Next(const std::set<std::uint32_t>& inUse, const std::uint32_
         } else {
             ++m_next;
         }
+        if (m_mask != 0 && AddressRules::IsSubnetEdge(candidate, m_mask)) continue;
         if (inUse.count(candidate) != 0 && !(own && *own == candidate)) continue;
         *address = Dotted(candidate);
         return true;

@@ -6,9 +6,10 @@
 
 namespace orvex {
 
-// Hands out addresses from START[-END] in order, skipping every address in use, so that
-// no two devices share one. Without END the range ends below the broadcast address of the
-// subnet that the mask gives.
+// Hands out addresses from START[-END] in order, skipping every address in use and the
+// network and broadcast addresses of the subnet the mask gives (the cameras' new subnet),
+// so that no two devices share one. Without END the range ends below that broadcast
+// address.
 class AddressRange {
 public:
     // Parses "START" or "START-END"; false with a one-line message.
@@ -27,6 +28,7 @@ private:
     std::string m_text;
     std::uint32_t m_next = 0;
     std::uint32_t m_last = 0;
+    std::uint32_t m_mask = 0;  // 0: no subnet known
     bool m_done = false;
 };
 

@@ -7,6 +7,7 @@
 
 #include "discovery/DiscoveryCodec.h"
 #include "fleet/BatchRunner.h"
+#include "fleet/WaveGate.h"
 #include "platform/CodePage.h"
 #include "resources/StringTable.h"
 
@@ -24,10 +25,10 @@ bool Stopping(const SetOptions& o) {
     return o.stop && o.stop->load() != 0;
 }
 
-// Sends the job's request until its set reply comes; true when the camera took it.
-bool SendAndAwaitReply(const SetJob& job, const SetOptions& options, AdapterScan& scan,
-                       SetOutcome& outcome, unsigned long* replyMark) {
-    DeviceRecord block = job.camera.record;
+// Sends the request made of `base` until its set reply comes; true when the camera took it.
+bool SendAndAwaitReply(const SetJob& job, const DeviceRecord& base, const SetOptions& options,
+                       AdapterScan& scan, SetOutcome& outcome, unsigned long* replyMark) {
+    DeviceRecord block = base;
     job.after.WriteChanges(job.before, block);
     CodePage::WriteField(block.szUser, sizeof(block.szUser), CodePage::AnsiToWide(options.user));
     CodePage::WriteField(block.szPassword, sizeof(block.szPassword),
@@ -94,7 +95,14 @@ std::vector<SetOutcome> BatchSet::Run(const std::vector<SetJob>& jobs, const Set
     int lastWave = 0;
     for (std::size_t i = 0; i < jobs.size(); ++i) {
         outcomes[i].job = jobs[i];
+        if (jobs[i].missing) {
+            outcomes[i].verification = SetOutcome::kMissing;
+            outcomes[i].resultText = "no search found it";
+            finish(i);
+            continue;
+        }
         scan.Sightings().Watch(MacText(jobs[i].camera.record));
+        if (jobs[i].Moves()) scan.Sightings().WatchAddress(jobs[i].after.ip);
         if (jobs[i].Unchanged()) {
             outcomes[i].verification = SetOutcome::kUnchanged;
             finish(i);
@@ -104,11 +112,18 @@ std::vector<SetOutcome> BatchSet::Run(const std::vector<SetJob>& jobs, const Set
     for (int wave = 0; wave <= lastWave && !Stopping(options); ++wave) {
         std::vector<std::size_t> members;
         for (std::size_t i = 0; i < jobs.size(); ++i) {
-            if (jobs[i].wave == wave && !jobs[i].Unchanged()) members.push_back(i);
+            if (jobs[i].wave == wave && !jobs[i].Unchanged() && !jobs[i].missing)
+                members.push_back(i);
         }
+        const std::vector<std::size_t> asked = members;
+        WaveGate::Pass(jobs, outcomes, members, scan, options);
+        for (std::size_t i : asked) {
+            if (std::find(members.begin(), members.end(), i) == members.end()) finish(i);
+        }
+        if (Stopping(options)) break;
         std::vector<unsigned long> replyMarks(jobs.size(), 0);
-        std::vector<Clock::time_point> verifyBy(jobs.size());
-        std::vector<Clock::time_point> started(jobs.size());
+        std::vector<Clock::time_point> verifyBy(jobs.size()), started(jobs.size()),
+            shownSince(jobs.size());
         std::vector<char> verifying(jobs.size(), 0);  // each worker writes only its own slots
         const auto took = [&](std::size_t i) {
             outcomes[i].seconds = std::chrono::duration<double>(Clock::now() - started[i]).count();
@@ -117,7 +132,11 @@ std::vector<SetOutcome> BatchSet::Run(const std::vector<SetJob>& jobs, const Set
             const std::size_t i = members[k];
             started[i] = Clock::now();
             tell(i, Step::kSending);
-            if (SendAndAwaitReply(jobs[i], options, scan, outcomes[i], &replyMarks[i])) {
+            // A camera's later step starts from the block it showed after the earlier one.
+            const int previous = jobs[i].previousStep;
+            const DeviceRecord& base =
+                previous >= 0 ? outcomes[previous].seenRecord : jobs[i].camera.record;
+            if (SendAndAwaitReply(jobs[i], base, options, scan, outcomes[i], &replyMarks[i])) {
                 verifyBy[i] = Clock::now() + Seconds(options.verifySeconds);
                 verifying[i] = 1;
                 tell(i, Step::kVerifying);
@@ -127,7 +146,8 @@ std::vector<SetOutcome> BatchSet::Run(const std::vector<SetJob>& jobs, const Set
             took(i);
             finish(i);
         });
-        // Searches go on meanwhile; every camera that took its settings has to show them.
+        // Searches go on meanwhile; every camera that took its settings has to show them,
+        // alone on its address for the settle time.
         std::size_t open = 0;
         for (std::size_t i : members) open += verifying[i] ? 1 : 0;
         while (open > 0) {
@@ -138,14 +158,23 @@ std::vector<SetOutcome> BatchSet::Run(const std::vector<SetJob>& jobs, const Set
                 DeviceRecord record;
                 if (scan.Sightings().SeenSince(MacText(jobs[i].camera.record), replyMarks[i],
                                                &record)) {
+                    if (!o.seen || !o.seenAfter.Shows(jobs[i].after)) shownSince[i] = Clock::now();
                     o.seen = true;
                     o.seenAfter = NetSettings::Of(record);
+                    o.seenRecord = record;
                 }
                 const bool shows = o.seen && o.seenAfter.Shows(jobs[i].after);
+                const std::string shared =
+                    jobs[i].Moves() ? WaveGate::Occupied(jobs, jobs[i], replyMarks[i], scan, true)
+                                    : "";
+                const bool settled =
+                    shows && Clock::now() - shownSince[i] >= Seconds(options.settleSeconds);
                 const bool stop = Stopping(options);
-                if (!shows && !stop && Clock::now() < verifyBy[i]) continue;
-                o.verification = shows ? SetOutcome::kVerified : SetOutcome::kNotVerified;
-                o.interrupted = !shows && stop;
+                if (shared.empty() && !settled && !stop && Clock::now() < verifyBy[i]) continue;
+                const bool verified = shows && shared.empty();
+                o.verification = verified ? SetOutcome::kVerified : SetOutcome::kNotVerified;
+                if (!shared.empty()) o.resultText = shared;
+                o.interrupted = !verified && stop;
                 verifying[i] = 0;
                 --open;
                 took(i);

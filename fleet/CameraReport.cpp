@@ -1,6 +1,7 @@
 #include "fleet/CameraReport.h"
 
 #include "discovery/DiscoveryCodec.h"
+#include "fleet/CameraName.h"
 #include "fleet/JsonText.h"
 #include "fleet/NetSettings.h"
 #include "platform/CodePage.h"
@@ -14,7 +15,7 @@ using platform::CodePage;
 // The fields of one camera, in column order.
 struct Fields {
     std::string mode, name, ip, port, mac, mask, gateway, dns1, dns2, network, uid, version,
-        adapter, adapterIp;
+        adapter, adapterIp, nameHex;
     bool otherSubnet = false;
     bool sharedMac = false;
 };
@@ -30,7 +31,8 @@ Fields FieldsOf(const ScannedCamera& camera, const std::vector<ScanSource>& sour
     const NetSettings settings = NetSettings::Of(r);
     Fields f;
     f.mode = ModelLetter(r.nMode);
-    f.name = settings.name;
+    f.name = CameraName::Readable(settings.name);
+    f.nameHex = CameraName::HexUnlessUtf8(settings.name);  // a name in the camera's code page
     f.ip = settings.ip;
     f.port = std::to_string(settings.port);
     f.mac = MacText(r);
@@ -72,12 +74,12 @@ std::string CameraReport::Csv(const std::vector<ScannedCamera>& cameras,
                               const std::vector<ScanSource>& sources) {
     std::string out =
         "mode,name,ip,port,mac,mask,gateway,dns1,dns2,network,uid,version,adapter,adapter_ip,"
-        "subnet,mac_shared\r\n";
+        "subnet,mac_shared,name_hex\r\n";
     for (const ScannedCamera& camera : cameras) {
         const Fields f = FieldsOf(camera, sources);
         out += CsvRow({f.mode, f.name, f.ip, f.port, f.mac, f.mask, f.gateway, f.dns1, f.dns2,
                        f.network, f.uid, f.version, f.adapter, f.adapterIp,
-                       f.otherSubnet ? "other" : "same", f.sharedMac ? "shared" : ""});
+                       f.otherSubnet ? "other" : "same", f.sharedMac ? "shared" : "", f.nameHex});
     }
     return out;
 }
@@ -106,6 +108,7 @@ std::string CameraReport::Json(const std::vector<ScannedCamera>& cameras,
         c["adapterIp"] = f.adapterIp;
         c["otherSubnet"] = f.otherSubnet;
         c["sharedMac"] = f.sharedMac;
+        c["name_hex"] = f.nameHex;
         list.append(c);
     }
     Json::Value& failed = document["failures"] = Json::Value(Json::arrayValue);

@@ -1,5 +1,6 @@
 #include "fleet/NetSettings.h"
 
+#include "fleet/CameraName.h"
 #include "platform/CodePage.h"
 #include "platform/TextUtil.h"
 
@@ -29,8 +30,7 @@ NetSettings NetSettings::Of(const DeviceRecord& r) {
     s.dns2 = Text(r.szSecondaryDns);
     s.port = r.wPort;
     s.netMode = r.byNetMode;
-    s.name =
-        platform::Trim(CodePage::WideToUtf8(CodePage::Utf8FieldToWide(r.szName, sizeof(r.szName))));
+    s.name = platform::Trim(platform::FieldString(r.szName));
     return s;
 }
 
@@ -58,7 +58,9 @@ std::vector<SettingDifference> NetSettings::Differences(const NetSettings& a,
     add("dns2", a.dns2, b.dns2);
     add("port", std::to_string(a.port), std::to_string(b.port));
     add("network", NetworkText(a.netMode), NetworkText(b.netMode));
-    add("name", a.name, b.name);
+    add("name", CameraName::Readable(a.name), CameraName::Readable(b.name));
+    if (a.name != b.name && CameraName::Readable(a.name) == CameraName::Readable(b.name))
+        out.push_back({"name_hex", CameraName::HexUnlessUtf8(a.name), CameraName::HexUnlessUtf8(b.name)});
     return out;
 }
 

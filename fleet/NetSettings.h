@@ -15,8 +15,8 @@ struct SettingDifference {
 };
 
 // The network settings of a camera that a set request changes, as a user reads them:
-// UTF-8 texts without white space at their ends (the name read as UTF-8), the port, and
-// the network mode (0 fixed, 1 dynamic).
+// texts without white space at their ends (addresses in UTF-8, the name as the bytes of
+// its field: see CameraName), the port, and the network mode (0 fixed, 1 dynamic).
 struct NetSettings {
     std::string ip, mask, gateway, dns1, dns2;
     int port = 0;
@@ -26,9 +26,10 @@ struct NetSettings {
     static NetSettings Of(const DeviceRecord& record);
     // Writes into a set request block each field that differs from `before` (the camera's
     // own settings); every other byte stays as the camera sent it. Addresses go in the
-    // locale's character set, the name as UTF-8.
+    // locale's character set, the name byte for byte.
     void WriteChanges(const NetSettings& before, DeviceRecord& block) const;
-    // The fields that differ, keyed ip, mask, gateway, dns1, dns2, port, network, name.
+    // The fields that differ, keyed ip, mask, gateway, dns1, dns2, port, network, name (the
+    // name's values readable UTF-8).
     static std::vector<SettingDifference> Differences(const NetSettings& before,
                                                       const NetSettings& after);
     // What a camera that took `asked` shows: all fields, but with a dynamic address the

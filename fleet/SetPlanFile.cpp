@@ -6,6 +6,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "fleet/AddressRange.h"
+#include "fleet/CameraName.h"
+
 namespace orvex {
 namespace {
 
@@ -13,15 +16,10 @@ constexpr std::size_t kMaxPlanBytes = 16 * 1024 * 1024;
 
 // Columns that scan reports carry and a set leaves alone.
 bool ReadOnly(const std::string& key) {
-    static const char* const kKeys[] = {"mode",       "uid",        "version", "adapter",
-                                        "adapterIp",  "adapter_ip", "subnet",  "otherSubnet",
-                                        "mac_shared", "sharedMac"};
+    static const char* const kKeys[] = {"mode",       "uid",        "version",     "adapter",
+                                        "adapterIp",  "adapter_ip", "subnet",      "otherSubnet",
+                                        "mac_shared", "sharedMac",  "other_subnet", "shared_mac"};
     return std::any_of(std::begin(kKeys), std::end(kKeys), [&](const char* k) { return key == k; });
-}
-
-int LineOf(const std::string& text, std::size_t offset) {
-    return 1 + static_cast<int>(
-                   std::count(text.begin(), text.begin() + std::min(offset, text.size()), '\n'));
 }
 
 // One CSV record (RFC 4180 quoting) starting at `pos`; advances `pos` and `line`.
@@ -45,11 +43,12 @@ bool CsvRecord(const std::string& text, std::size_t& pos, int& line,
             quoted = true;
         } else if (c == ',') {
             cells->emplace_back();
-        } else if (c == '\n') {
-            ++pos;
+        } else if (c == '\n' || c == '\r') {
+            // CR LF, LF, or a CR alone (an old spreadsheet's line end).
+            pos += c == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n' ? 2 : 1;
             ++line;
             return true;
-        } else if (c != '\r') {
+        } else {
             cells->back() += c;
         }
     }
@@ -107,6 +106,12 @@ bool SetPlanFile::ParseCsv(const std::string& text, const std::string& name,
         *error = name + ": line 1: the header has no column 'mac'";
         return false;
     }
+    for (std::size_t c = 0; c < header.size(); ++c) {
+        if (std::find(header.begin(), header.begin() + c, header[c]) != header.begin() + c) {
+            *error = name + ": line 1: column '" + header[c] + "' is given twice";
+            return false;
+        }
+    }
     while (pos < text.size()) {
         const int at = line;
         if (!CsvRecord(text, pos, line, &cells, error)) {
@@ -121,16 +126,16 @@ bool SetPlanFile::ParseCsv(const std::string& text, const std::string& name,
         }
         SetRequestRow row;
         row.where = "plan line " + std::to_string(at);
-        for (std::size_t c = 0; c < header.size(); ++c) {
-            if (!SetField(header[c], cells[c], &row, error)) {
-                *error = name + ": line " + std::to_string(at) + ": column '" + header[c] +
-                         "': " + *error;
-                return false;
-            }
+        Cells named;
+        for (std::size_t c = 0; c < header.size(); ++c) named.emplace_back(header[c], cells[c]);
+        std::string key;
+        if (!Fill(named, &row, &key, error)) {
+            *error = name + ": line " + std::to_string(at) + ": column '" + key + "': " + *error;
+            return false;
         }
         rows->push_back(row);
     }
-    return true;
+    return NotEmpty(*rows, name, error);
 }
 
 bool SetPlanFile::ParseJson(const std::string& text, const std::string& name,
@@ -138,6 +143,7 @@ bool SetPlanFile::ParseJson(const std::string& text, const std::string& name,
     Json::CharReaderBuilder builder;
     builder["collectComments"] = false;
     builder["stackLimit"] = 64;
+    builder["rejectDupKeys"] = true;
     std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
     Json::Value document;
     std::string errors;
@@ -158,8 +164,14 @@ bool SetPlanFile::ParseJson(const std::string& text, const std::string& name,
         *error = name + ": line 1: the plan needs an array of cameras (or \"cameras\": [...])";
         return false;
     }
+    std::size_t counted = 0;  // line ends before `counted` are in `at`
+    int at = 1;
     for (const Json::Value& entry : *list) {
-        const int at = LineOf(text, static_cast<std::size_t>(entry.getOffsetStart()));
+        const auto offset = std::min(static_cast<std::size_t>(entry.getOffsetStart()), text.size());
+        if (offset > counted) {
+            at += static_cast<int>(std::count(text.begin() + counted, text.begin() + offset, '\n'));
+            counted = offset;
+        }
         const std::string where = name + ": line " + std::to_string(at) + ": ";
         if (!entry.isObject()) {
             *error = where + "each camera is an object";
@@ -167,6 +179,7 @@ bool SetPlanFile::ParseJson(const std::string& text, const std::string& name,
         }
         SetRequestRow row;
         row.where = "plan line " + std::to_string(at);
+        Cells named;
         for (const std::string& key : entry.getMemberNames()) {
             const Json::Value& v = entry[key];
             std::string value;
@@ -180,10 +193,12 @@ bool SetPlanFile::ParseJson(const std::string& text, const std::string& name,
                 *error = where + "key '" + key + "': a text or a number is needed";
                 return false;
             }
-            if (!SetField(key, value, &row, error)) {
-                *error = where + "key '" + key + "': " + *error;
-                return false;
-            }
+            named.emplace_back(key, value);
+        }
+        std::string key;
+        if (!Fill(named, &row, &key, error)) {
+            *error = where + "key '" + key + "': " + *error;
+            return false;
         }
         if (row.mac.empty()) {
             *error = where + "the camera has no \"mac\"";
@@ -191,7 +206,28 @@ bool SetPlanFile::ParseJson(const std::string& text, const std::string& name,
         }
         rows->push_back(row);
     }
+    return NotEmpty(*rows, name, error);
+}
+
+bool SetPlanFile::Fill(const Cells& cells, SetRequestRow* row, std::string* key,
+                       std::string* error) {
+    row->fromPlan = true;
+    // The name's bytes, when given, stand over its readable text, whatever the order.
+    for (int hexPass = 0; hexPass < 2; ++hexPass) {
+        for (const auto& [name, value] : cells) {
+            if ((name == "name_hex") != (hexPass == 1)) continue;
+            *key = name;
+            if (!SetField(name, value, row, error)) return false;
+        }
+    }
     return true;
+}
+
+bool SetPlanFile::NotEmpty(const std::vector<SetRequestRow>& rows, const std::string& name,
+                           std::string* error) {
+    if (!rows.empty()) return true;
+    *error = name + ": line 1: the plan names no camera";
+    return false;
 }
 
 bool SetPlanFile::SetField(const std::string& key, const std::string& value, SetRequestRow* row,
@@ -215,6 +251,20 @@ bool SetPlanFile::SetField(const std::string& key, const std::string& value, Set
         c.dns2 = value;
     } else if (key == "name") {
         c.name = value;
+    } else if (key == "name_hex") {
+        std::string bytes;
+        if (!CameraName::FromHex(value, &bytes)) {
+            *error = "'" + value + "' is not the name's bytes in hex";
+            return false;
+        }
+        if (!value.empty()) c.name = bytes;  // empty: the name is its text
+    } else if (key == "ip_now") {
+        std::uint32_t ignored = 0;
+        if (!AddressRange::Parse(value, &ignored)) {
+            *error = "'" + value + "' is not an IPv4 address";
+            return false;
+        }
+        row->ipNow = value;
     } else if (key == "port") {
         const bool digits = !value.empty() && value.size() <= 5 &&
                             value.find_first_not_of("0123456789") == std::string::npos;
@@ -232,7 +282,7 @@ bool SetPlanFile::SetField(const std::string& key, const std::string& value, Set
         }
         c.netMode = mode;
     } else if (!ReadOnly(key)) {
-        *error = "not a setting (ip mask gateway dns1 dns2 port network dhcp name)";
+        *error = "not a setting (ip mask gateway dns1 dns2 port network dhcp name name_hex ip_now)";
         return false;
     }
     return true;

@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fleet/SetPlanner.h"
@@ -11,6 +12,9 @@ namespace orvex {
 // or key that is present sets its field, an empty cell included; one that is absent keeps
 // the camera's value. What `scan --format csv|json` writes is a plan as it stands: the
 // columns a set cannot change (mode, uid, version, adapter ...) are read and left alone.
+// `name_hex` gives a name's bytes (a name in a camera's own code page) over its text;
+// `ip_now` is the address the camera is to answer from (a plan for another site sends
+// nothing). A plan that names no camera, or a column given twice, is refused.
 class SetPlanFile {
 public:
     // False with "FILE: line N: ..." naming the column or key at fault.
@@ -23,6 +27,12 @@ private:
                          std::vector<SetRequestRow>* rows, std::string* error);
     static bool ParseJson(const std::string& text, const std::string& name,
                           std::vector<SetRequestRow>* rows, std::string* error);
+    using Cells = std::vector<std::pair<std::string, std::string>>;
+    // Sets the row's fields from its columns or keys; false with a message and the key.
+    static bool Fill(const Cells& cells, SetRequestRow* row, std::string* key,
+                     std::string* error);
+    static bool NotEmpty(const std::vector<SetRequestRow>& rows, const std::string& name,
+                         std::string* error);
     // Sets one field of the change from its column or key; false with a message.
     static bool SetField(const std::string& key, const std::string& value, SetRequestRow* row,
                          std::string* error);

@@ -5,18 +5,26 @@
 #include <map>
 #include <set>
 
+#include "fleet/AddressPool.h"
 #include "fleet/AddressRange.h"
+#include "fleet/SetJobChecks.h"
+#include "fleet/SetWaves.h"
 
 namespace orvex {
 namespace {
+
+constexpr std::size_t kMissingNamed = 8;  // a refusal names this many missing MACs at most
 
 std::string Named(const SetJob& job) {
     return MacText(job.camera.record) + (job.where.empty() ? "" : " (" + job.where + ")");
 }
 
-bool SameChange(const SettingsChange& a, const SettingsChange& b) {
+bool SameRequest(const SetRequestRow& x, const SetRequestRow& y) {
+    const SettingsChange& a = x.change;
+    const SettingsChange& b = y.change;
     return a.ip == b.ip && a.mask == b.mask && a.gateway == b.gateway && a.dns1 == b.dns1 &&
-           a.dns2 == b.dns2 && a.name == b.name && a.port == b.port && a.netMode == b.netMode;
+           a.dns2 == b.dns2 && a.name == b.name && a.port == b.port && a.netMode == b.netMode &&
+           x.ipNow == y.ipNow;
 }
 
 bool IsAddress(const std::string& text) {
@@ -34,9 +42,10 @@ std::uint32_t Value(const std::string& text) {
 
 SetPlanner::SetPlanner(std::vector<ScannedCamera> scanned, std::vector<ScanSource> sources)
     : m_scanned(std::move(scanned)), m_sources(std::move(sources)) {
-    for (const ScannedCamera& c : m_scanned) {
-        m_macs.push_back(MacText(c.record));
-        m_ips.push_back(NetSettings::Of(c.record).ip);
+    for (std::size_t i = 0; i < m_scanned.size(); ++i) {
+        m_macs.push_back(MacText(m_scanned[i].record));
+        m_ips.push_back(NetSettings::Of(m_scanned[i].record).ip);
+        m_byMac.emplace(m_macs.back(), i);
     }
 }
 
@@ -55,10 +64,14 @@ bool SetPlanner::IsContiguousMask(const std::string& mask) {
     return (~value & (~value + 1)) == 0;  // ones, then only zeros
 }
 
-bool SetPlanner::Plan(std::vector<SetRequestRow> rows, const std::string& ipRange,
-                      std::vector<SetJob>* jobs, std::vector<std::string>* notes,
-                      std::string* error) {
+std::uint32_t SetPlanner::AdapterOf(const SetJob& job) const {
+    return job.camera.source < m_sources.size() ? Value(m_sources[job.camera.source].ip) : 0;
+}
+
+bool SetPlanner::Unique(std::vector<SetRequestRow>& rows, std::vector<std::string>* notes,
+                        std::string* error) const {
     std::vector<SetRequestRow> unique;
+    std::map<std::string, std::size_t> seen;  // MAC -> its row in `unique`
     for (SetRequestRow& row : rows) {
         const std::string mac = NormalMac(row.mac);
         if (mac.empty()) {
@@ -66,140 +79,147 @@ bool SetPlanner::Plan(std::vector<SetRequestRow> rows, const std::string& ipRang
             return false;
         }
         row.mac = mac;
-        const auto earlier = std::find_if(unique.begin(), unique.end(),
-                                          [&](const SetRequestRow& r) { return r.mac == mac; });
-        if (earlier == unique.end()) {
-            unique.push_back(row);
-        } else if (SameChange(earlier->change, row.change)) {
+        const auto [earlier, added] = seen.emplace(mac, unique.size());
+        if (added) {
+            unique.push_back(std::move(row));
+        } else if (SameRequest(unique[earlier->second], row)) {
             notes->push_back(mac + " is named more than once; it is set once");
         } else {
-            *error =
-                mac + " is given different settings (" + earlier->where + ", " + row.where + ")";
+            *error = mac + " is given different settings (" + unique[earlier->second].where +
+                     ", " + row.where + ")";
             return false;
         }
     }
-    jobs->clear();
-    for (const SetRequestRow& row : unique) {
+    rows.swap(unique);
+    return true;
+}
+
+bool SetPlanner::FindAll(const std::vector<SetRequestRow>& rows, std::vector<SetJob>* jobs,
+                         std::string* error) const {
+    std::vector<std::string> missing;
+    for (const SetRequestRow& row : rows) {
         SetJob job;
-        if (!Find(row, &job.camera, error)) return false;
-        job.before = NetSettings::Of(job.camera.record);
         job.where = row.where;
-        jobs->push_back(job);
-    }
-    if (!ipRange.empty()) {
-        for (const SetRequestRow& row : unique) {
-            if (row.change.ip) {
-                *error = "--ip-range gives the addresses; " + row.where + " names one too";
+        const auto [first, last] = m_byMac.equal_range(row.mac);
+        if (first == last) {
+            missing.push_back(row.mac + " (" + row.where + ")");
+            job.missing = true;
+            ParseMacText(row.mac, job.camera.record.abyMac);
+        } else if (std::next(first) != last) {
+            *error = "MAC " + row.mac + " is shown by cameras at " + m_ips[first->second] +
+                     " and " + m_ips[std::next(first)->second] +
+                     "; a set request would reach both";
+            return false;
+        } else {
+            job.camera = m_scanned[first->second];
+            job.before = NetSettings::Of(job.camera.record);
+            if (row.ipNow && *row.ipNow != job.before.ip) {
+                *error = Named(job) + " answers from " + job.before.ip + ", not " + *row.ipNow +
+                         " (ip_now): is this the plan of another site?";
                 return false;
             }
         }
-        if (!AssignRange(ipRange, *jobs, error)) return false;
+        jobs->push_back(job);
+    }
+    if (missing.empty() || m_skipMissing) return true;
+    std::string names;
+    for (std::size_t i = 0; i < missing.size() && i < kMissingNamed; ++i)
+        names += (i ? ", " : "") + missing[i];
+    if (missing.size() > kMissingNamed)
+        names += " and " + std::to_string(missing.size() - kMissingNamed) + " more";
+    *error = "no camera with MAC " + names + " answered the search" +
+             (rows.size() > 1 ? " (--skip-missing sets the others)" : "");
+    return false;
+}
+
+bool SetPlanner::Plan(std::vector<SetRequestRow> rows, const std::string& ipRange,
+                      std::vector<SetJob>* jobs, std::vector<std::string>* notes,
+                      std::string* error) {
+    jobs->clear();
+    if (!Unique(rows, notes, error) || !FindAll(rows, jobs, error)) return false;
+    AddressPool pool;
+    for (const ScanSource& source : m_sources) pool.Take(Value(source.ip));
+    for (const std::string& ip : m_ips) {
+        if (IsAddress(ip)) pool.Take(Value(ip));
     }
     for (std::size_t i = 0; i < jobs->size(); ++i) {
         SetJob& job = (*jobs)[i];
-        SettingsChange change = unique[i].change;
-        if (!ipRange.empty()) change.ip = job.after.ip;
-        job.after = change.Applied(job.before);
-        if (!CheckFields(job, change, error)) return false;
+        if (job.missing) continue;
+        if (pool.Adapter() == 0) pool.SetAdapter(AdapterOf(job));
+        job.after = rows[i].change.Applied(job.before);
+        // A DHCP camera restored as one: its addresses are the DHCP server's.
+        if (rows[i].fromPlan && job.after.netMode == 1 && job.before.netMode == 1) {
+            NetSettings& a = job.after;
+            a.ip = job.before.ip;
+            a.mask = job.before.mask;
+            a.gateway = job.before.gateway;
+            a.dns1 = job.before.dns1;
+            a.dns2 = job.before.dns2;
+        }
+        for (const std::string* reserved : {&job.after.gateway, &job.after.dns1, &job.after.dns2})
+            if (IsAddress(*reserved)) pool.Take(Value(*reserved));
+    }
+    if (!ipRange.empty() && !AssignRange(ipRange, rows, *jobs, pool, error)) return false;
+    for (std::size_t i = 0; i < jobs->size(); ++i) {
+        SetJob& job = (*jobs)[i];
+        if (job.missing) continue;
+        if (!SetJobChecks::Check(job, rows[i], AdapterOf(job), error)) return false;
         const ScanSource* source =
             job.camera.source < m_sources.size() ? &m_sources[job.camera.source] : nullptr;
-        job.outsideAdapterSubnet = source && !source->mask.empty() &&
+        job.outsideAdapterSubnet = source && !source->mask.empty() && job.after.netMode != 1 &&
                                    !AdapterScan::InSubnet(job.after.ip, source->ip, source->mask);
+        if (job.Moves()) pool.Take(Value(job.after.ip));
     }
-    return CheckAddresses(*jobs, error) && AssignWaves(*jobs, error);
+    return CheckAddresses(*jobs, error) && SetWaves::Assign(*jobs, pool, error);
 }
 
-bool SetPlanner::Find(const SetRequestRow& row, ScannedCamera* camera, std::string* error) const {
-    std::vector<std::size_t> found;
-    for (std::size_t i = 0; i < m_scanned.size(); ++i) {
-        if (m_macs[i] == row.mac) found.push_back(i);
-    }
-    if (found.empty()) {
-        *error = "no camera with MAC " + row.mac + " (" + row.where + ") answered the search";
-        return false;
-    }
-    if (found.size() > 1) {
-        *error = "MAC " + row.mac + " is shown by cameras at " + m_ips[found[0]] + " and " +
-                 m_ips[found[1]] + "; a set request would reach both";
-        return false;
-    }
-    *camera = m_scanned[found[0]];
-    return true;
-}
-
-bool SetPlanner::AssignRange(const std::string& ipRange, std::vector<SetJob>& jobs,
+bool SetPlanner::AssignRange(const std::string& ipRange, const std::vector<SetRequestRow>& rows,
+                             std::vector<SetJob>& jobs, AddressPool& pool,
                              std::string* error) const {
-    if (jobs.empty()) return true;
+    for (const SetRequestRow& row : rows) {
+        if (row.change.ip) {
+            *error = "--ip-range gives the addresses; " + row.where + " names one too";
+            return false;
+        }
+    }
+    const auto first = std::find_if(jobs.begin(), jobs.end(), [](const SetJob& j) { return !j.missing; });
+    if (first == jobs.end()) return true;
     AddressRange range;
-    const std::string mask = jobs[0].after.mask.empty() ? jobs[0].before.mask : jobs[0].after.mask;
-    if (!range.Parse(ipRange, mask, error)) return false;
+    if (!range.Parse(ipRange, first->after.mask, error)) return false;  // the new subnet
     std::set<std::string> batch;
     for (const SetJob& job : jobs) batch.insert(MacText(job.camera.record));
-    std::set<std::uint32_t> taken;         // held by a scanned camera, or handed out
-    std::set<std::uint32_t> heldByOthers;  // held by a camera outside the batch
+    std::set<std::uint32_t> heldByOthers;  // by a camera outside the batch
     for (std::size_t i = 0; i < m_scanned.size(); ++i) {
-        if (!IsAddress(m_ips[i])) continue;
-        taken.insert(Value(m_ips[i]));
-        if (batch.count(m_macs[i]) == 0) heldByOthers.insert(Value(m_ips[i]));
+        if (IsAddress(m_ips[i]) && batch.count(m_macs[i]) == 0) heldByOthers.insert(Value(m_ips[i]));
     }
+    std::set<std::uint32_t> reserved;  // adapters, gateways, DNS servers: never a camera's
+    for (const ScanSource& source : m_sources) reserved.insert(Value(source.ip));
+    for (const SetJob& job : jobs) {
+        for (const std::string* r : {&job.after.gateway, &job.after.dns1, &job.after.dns2})
+            if (IsAddress(*r)) reserved.insert(Value(*r));
+    }
+    std::set<std::uint32_t> taken = pool.InUse();  // grows with what is handed out
     std::set<std::uint32_t> handedOut;
+    std::size_t given = 0;
     for (std::size_t i = 0; i < jobs.size(); ++i) {
+        if (jobs[i].missing) continue;
         const std::uint32_t own = Value(jobs[i].before.ip);
         const bool mayKeep = IsAddress(jobs[i].before.ip) && heldByOthers.count(own) == 0 &&
-                             handedOut.count(own) == 0;
+                             handedOut.count(own) == 0 && reserved.count(own) == 0;
         std::string address;
         if (!range.Next(taken, mayKeep ? &own : nullptr, &address)) {
-            *error = "the range " + ipRange + " runs out after " + std::to_string(i) +
-                     " camera(s); " + std::to_string(jobs.size() - i) + " more need an address";
+            std::size_t left = 0;
+            for (std::size_t k = i; k < jobs.size(); ++k) left += jobs[k].missing ? 0 : 1;
+            *error = "the range " + ipRange + " runs out after " + std::to_string(given) +
+                     " camera(s); " + std::to_string(left) + " more need an address";
             return false;
         }
+        ++given;
         handedOut.insert(Value(address));
         taken.insert(Value(address));
-        jobs[i].after.ip = address;
-    }
-    return true;
-}
-
-bool SetPlanner::CheckFields(const SetJob& job, const SettingsChange& change,
-                             std::string* error) const {
-    const std::string who = Named(job);
-    if (change.AddressWithDhcp(job.before)) {
-        *error = who + ": a new address and DHCP on contradict each other";
-        return false;
-    }
-    if (job.Unchanged()) return true;  // nothing is sent
-    const NetSettings& a = job.after;
-    if (a.port < 1 || a.port > 65535) {
-        *error = who + ": port " + std::to_string(a.port) + " is outside 1..65535";
-        return false;
-    }
-    if (a.name.size() > 79) {
-        *error = who + ": the name is longer than the camera's 79 bytes";
-        return false;
-    }
-    if (a.netMode == 1) return true;  // the DHCP server gives the addresses
-    if (!IsAddress(a.ip)) {
-        *error = who + ": '" + a.ip + "' is not an IPv4 address";
-        return false;
-    }
-    if (!IsContiguousMask(a.mask)) {
-        *error = who + ": '" + a.mask + "' is not a contiguous subnet mask";
-        return false;
-    }
-    for (const std::string* dns : {&a.dns1, &a.dns2}) {
-        if (!dns->empty() && !IsAddress(*dns)) {
-            *error = who + ": DNS server '" + *dns + "' is not an IPv4 address";
-            return false;
-        }
-    }
-    if (a.gateway.empty() || a.gateway == "0.0.0.0") return true;
-    if (!IsAddress(a.gateway)) {
-        *error = who + ": gateway '" + a.gateway + "' is not an IPv4 address";
-        return false;
-    }
-    if (!AdapterScan::InSubnet(a.gateway, a.ip, a.mask)) {
-        *error = who + ": gateway " + a.gateway + " is outside the subnet " + a.ip + "/" + a.mask;
-        return false;
+        SettingsChange change = rows[i].change;
+        change.ip = address;
+        jobs[i].after = change.Applied(jobs[i].before);
     }
     return true;
 }
@@ -208,15 +228,16 @@ bool SetPlanner::CheckAddresses(const std::vector<SetJob>& jobs, std::string* er
     std::set<std::string> batch;
     std::map<std::string, std::vector<const SetJob*>> byAddress;  // where each job ends, in order
     for (const SetJob& job : jobs) {
+        if (job.missing) continue;
         batch.insert(MacText(job.camera.record));
-        byAddress[job.after.ip].push_back(&job);
+        if (job.after.netMode != 1 || job.Unchanged()) byAddress[job.after.ip].push_back(&job);
     }
     std::map<std::string, std::string> heldByOthers;  // address -> MAC, the first scanned
     for (std::size_t i = 0; i < m_scanned.size(); ++i) {
         if (batch.count(m_macs[i]) == 0) heldByOthers.try_emplace(m_ips[i], m_macs[i]);
     }
     for (const SetJob& job : jobs) {
-        if (job.after.ip == job.before.ip || job.Unchanged()) continue;
+        if (!job.Moves() || job.Unchanged()) continue;
         for (const SetJob* other : byAddress[job.after.ip]) {
             if (other != &job) {
                 *error = Named(job) + " and " + Named(*other) + " would both get " + job.after.ip;
@@ -229,35 +250,6 @@ bool SetPlanner::CheckAddresses(const std::vector<SetJob>& jobs, std::string* er
                      ", which this set does not change";
             return false;
         }
-    }
-    return true;
-}
-
-bool SetPlanner::AssignWaves(std::vector<SetJob>& jobs, std::string* error) {
-    std::vector<SetJob*> pending;
-    for (SetJob& job : jobs) {
-        job.wave = 0;
-        if (!job.Unchanged() && job.after.ip != job.before.ip) pending.push_back(&job);
-    }
-    for (int wave = 0; !pending.empty(); ++wave) {
-        // A camera moves only once no other camera still to move holds its new address.
-        std::multiset<std::string> leaving;  // addresses the cameras still to move hold
-        for (const SetJob* job : pending) leaving.insert(job->before.ip);
-        std::vector<SetJob*> ready, later;
-        for (SetJob* job : pending) {
-            // Its own address is not its new one, so only another camera can hold that.
-            (leaving.count(job->after.ip) != 0 ? later : ready).push_back(job);
-        }
-        if (ready.empty()) {
-            std::string names;
-            for (const SetJob* job : later) names += (names.empty() ? "" : ", ") + Named(*job);
-            *error = names +
-                     " would take each other's addresses; give one of them a free "
-                     "address first";
-            return false;
-        }
-        for (SetJob* job : ready) job->wave = wave;
-        pending = later;
     }
     return true;
 }

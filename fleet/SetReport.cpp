@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "fleet/CameraName.h"
 #include "fleet/CameraReport.h"
 #include "fleet/JsonText.h"
 
@@ -66,6 +67,7 @@ std::string SetReport::Text(const std::vector<SetOutcome>& outcomes) {
                 (after.empty() ? "?" : after) + "  " + o.verification;
         if (!o.resultText.empty()) text += " (" + o.resultText + ")";
         if (o.interrupted) text += " [interrupted]";
+        if (o.job.step == SetJob::kTemporary) text += " [a step through a free address]";
         text += "\n";
         for (const SettingDifference& d : NetSettings::Differences(o.job.before, o.job.after))
             text += "    " + d.key + ": " + d.before + " -> " + d.after + "\n";
@@ -80,6 +82,7 @@ std::string SetReport::Text(const std::vector<SetOutcome>& outcomes) {
         } else if (o.verification == SetOutcome::kNotVerified) {
             text += "    the camera did not answer a search after its set reply\n";
         }
+        if (o.journal.rfind("not written", 0) == 0) text += "    journal: " + o.journal + "\n";
     }
     return text;
 }
@@ -87,11 +90,12 @@ std::string SetReport::Text(const std::vector<SetOutcome>& outcomes) {
 std::string SetReport::Csv(const std::vector<SetOutcome>& outcomes) {
     std::string out =
         "mac,ip_before,ip_after,result,result_text,verification,changes,outside_subnet,"
-        "seconds\r\n";
+        "seconds,step,journal\r\n";
     for (const SetOutcome& o : outcomes) {
         out += CameraReport::CsvRow({MacText(o.job.camera.record), o.job.before.ip, IpAfter(o),
                                      ResultCode(o), o.resultText, o.verification, ChangesText(o),
-                                     o.job.outsideAdapterSubnet ? "yes" : "", Seconds(o.seconds)});
+                                     o.job.outsideAdapterSubnet ? "yes" : "", Seconds(o.seconds),
+                                     o.job.step, o.journal});
     }
     return out;
 }
@@ -110,6 +114,8 @@ std::string SetReport::Json(const std::vector<SetOutcome>& outcomes) {
         c["outside_subnet"] = o.job.outsideAdapterSubnet;
         c["interrupted"] = o.interrupted;
         c["seconds"] = o.seconds;
+        c["step"] = o.job.step;
+        c["journal"] = o.journal;
         list.append(c);
     }
     return JsonText(list);
@@ -127,13 +133,34 @@ Json::Value SetReport::SetRequestEntry(const std::string& mac, const NetSettings
         changes[d.key]["old"] = d.before;
         changes[d.key]["new"] = d.after;
     }
+    // A name that is not UTF-8 keeps its bytes, so that it can be put back exactly.
+    if (changes.isMember("name")) {
+        for (const auto& [key, name] : {std::pair{"old_hex", &before.name}, std::pair{"new_hex", &after.name}}) {
+            const std::string hex = CameraName::HexUnlessUtf8(*name);
+            if (!hex.empty()) changes["name"][key] = hex;
+        }
+    }
     entry["changes"] = changes;
     return entry;
 }
 
-Json::Value SetReport::JournalEntry(const SetOutcome& o, const std::string& adapter) {
+Json::Value SetReport::SentEntry(const SetOutcome& o, const std::string& adapter,
+                                 const std::string& id) {
     Json::Value entry =
         SetRequestEntry(MacText(o.job.camera.record), o.job.before, o.job.after, adapter);
+    entry["phase"] = "sent";
+    entry["id"] = id;
+    if (!o.job.step.empty()) entry["step"] = o.job.step;
+    return entry;
+}
+
+Json::Value SetReport::ResultEntry(const SetOutcome& o, const std::string& id) {
+    Json::Value entry(Json::objectValue);
+    entry["action"] = "set";
+    entry["phase"] = "result";
+    entry["id"] = id;
+    entry["mac"] = MacText(o.job.camera.record);
+    entry["ip_after"] = IpAfter(o);
     entry["result"] = o.verification;
     entry["result_code"] = ResultCode(o);
     entry["result_text"] = o.resultText;

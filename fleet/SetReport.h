@@ -15,7 +15,7 @@ public:
     // fields that changed (old -> new) under it.
     static std::string Text(const std::vector<SetOutcome>& outcomes);
     // CSV with a header row (mac, ip_before, ip_after, result, result_text, verification,
-    // changes, outside_subnet, seconds); RFC 4180 quoting, CR LF.
+    // changes, outside_subnet, seconds, step, journal); RFC 4180 quoting, CR LF.
     static std::string Csv(const std::vector<SetOutcome>& outcomes);
     // An array with one object per camera, the same keys (changes as a list of
     // {"field", "old", "new"}).
@@ -27,8 +27,11 @@ public:
     // entries and orvexctl's are made by it alike.
     static Json::Value SetRequestEntry(const std::string& mac, const NetSettings& before,
                                        const NetSettings& after, const std::string& adapter);
-    // The entry for a camera of a batch that was sent a request, with its outcome.
-    static Json::Value JournalEntry(const SetOutcome& outcome, const std::string& adapter);
+    // The journal entry written before a camera's request leaves ("phase": "sent") and the
+    // one written when its set has ended ("phase": "result"), tied by `id`.
+    static Json::Value SentEntry(const SetOutcome& outcome, const std::string& adapter,
+                                 const std::string& id);
+    static Json::Value ResultEntry(const SetOutcome& outcome, const std::string& id);
     // The address a camera shows after its set ("" when unknown).
     static std::string IpAfter(const SetOutcome& outcome);
     static std::string ResultCode(const SetOutcome& outcome);  // "0x8000", or "" with no reply

@@ -66,7 +66,7 @@ TEST_F(SetSite, ACameraWaitsForItsAddressAndIsNotStartedWhenTheHolderDoesNotLeav
 
 TEST_F(SetSite, ADeviceThatTurnsUpOnATargetBeforeItsWaveKeepsTheCameraAway) {
     camsim::CameraConfig slow = SiteCamera(1, "127.0.0.30");
-    slow.setFaults.restartMs = 20000;  // one real second away at this time scale
+    slow.setFaults.restartMs = 1000;  // the cameras here run on real time
     fleet.AddCamera(slow);
     fleet.AddCamera(SiteCamera(2, "127.0.0.31"));
     const std::size_t late = fleet.AddCamera(SiteCamera(9, "127.0.0.30"));
@@ -92,7 +92,7 @@ TEST_F(SetSite, ADeviceThatTurnsUpOnATargetBeforeItsWaveKeepsTheCameraAway) {
 
 TEST_F(SetSite, ACameraIsNotVerifiedWhileAnotherDeviceAnswersFromItsNewAddress) {
     camsim::CameraConfig mover = SiteCamera(1, "127.0.0.11");
-    mover.setFaults.restartMs = 2000;
+    mover.setFaults.restartMs = 500;
     fleet.AddCamera(mover);
     const std::size_t late = fleet.AddCamera(SiteCamera(9, "127.0.0.50"));
     fleet.SetMuted(late, true);
@@ -113,7 +113,7 @@ TEST_F(SetSite, ACameraIsNotVerifiedWhileAnotherDeviceAnswersFromItsNewAddress) 
 
 TEST_F(SetSite, TwoRunsAtOnceTakeTurnsAndNeverGiveOneAddressToTwoCameras) {
     camsim::CameraConfig slow = SiteCamera(1, "127.0.0.11");
-    slow.setFaults.restartMs = 40000;  // two real seconds
+    slow.setFaults.restartMs = 2500;
     fleet.AddCamera(slow);
     fleet.AddCamera(SiteCamera(2, "127.0.0.12"));
     Start();

@@ -44,7 +44,7 @@ protected:
             previous[name] = value ? value : "";
         }
         setenv("XDG_STATE_HOME", dir.c_str(), 1);
-        unsetenv("XDG_RUNTIME_DIR");  // the site lock lives in the state folder then
+        setenv("XDG_RUNTIME_DIR", (dir + "/run").c_str(), 1);  // where the site lock lives
         setenv("ORVEX_TIME_SCALE", "20", 1);  // searches every 100 ms; set times stay real
         std::ofstream(dir + "/password") << kSitePassword << "\n";
     }
@@ -83,6 +83,12 @@ protected:
         std::ifstream in(JournalPath());
         for (std::string line; std::getline(in, line);) lines.push_back(ParseJson(line));
         return lines;
+    }
+    // The journal as orvexctl journal lists it: one entry per change, its result paired in.
+    Json::Value Changes() {
+        const auto listed = RunProcess(ToolPath("ORVEXCTL"), {"journal", "--format", "json"});
+        EXPECT_EQ(listed.status, 0) << listed.err;
+        return ParseJson(listed.out);
     }
     static std::map<std::string, Json::Value> ByMac(const Json::Value& list) {
         std::map<std::string, Json::Value> out;

@@ -16,6 +16,7 @@ public:
     // Writes the report; false after saying why on standard error.
     bool Write(const std::string& report) const;
     bool ToFile() const { return !m_path.empty(); }
+    const std::string& Path() const { return m_path; }
 
     // Flushes and closes standard output at exit; false after saying why on standard
     // error. `earlierError` is the errno of a write that already failed (0: none). Output

@@ -57,6 +57,9 @@ int SetArguments::TakeValue(const std::string& option, const std::string& value)
         if (option == "--seconds") seconds = number;
         if (option == "--reply-seconds") replySeconds = static_cast<double>(number);
         if (option == "--verify-seconds") verifySeconds = static_cast<double>(number);
+    } else if (option == "--lock-seconds") {
+        if (!ParseInteger(value, 0, 3600, &lockSeconds))
+            return BadArguments("--lock-seconds takes 0 to 3600, got '" + value + "'");
     } else if (option == "--parallel") {
         if (!ParseInteger(value, 1, 256, &parallel))
             return BadArguments("--parallel takes 1 to 256, got '" + value + "'");
@@ -68,7 +71,8 @@ int SetArguments::Parse(const Arguments& args) {
     static const char* const kValued[] = {
         "--mac",  "--plan",    "--ip",       "--mask",          "--gateway",       "--dns1",
         "--dns2", "--port",    "--dhcp",     "--name",          "--ip-range",      "--bind",
-        "--user", "--seconds", "--parallel", "--reply-seconds", "--verify-seconds"};
+        "--user", "--seconds", "--parallel", "--reply-seconds", "--verify-seconds",
+        "--lock-seconds"};
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         const std::string* value = i + 1 < args.size() ? &args[i + 1] : nullptr;
@@ -87,6 +91,8 @@ int SetArguments::Parse(const Arguments& args) {
             all = true;
         } else if (arg == "--dry-run") {
             dryRun = true;
+        } else if (arg == "--skip-missing") {
+            skipMissing = true;
         } else {
             return BadArguments("unknown option '" + arg + "' for set");
         }
@@ -106,6 +112,7 @@ int SetArguments::Parse(const Arguments& args) {
     if (binds.empty() && !all)
         return BadArguments("set needs --bind ADDR (a local address to search from) or --all");
     if (!binds.empty() && all) return BadArguments("set takes --bind or --all, not both");
+    if (skipMissing && plan.empty()) return BadArguments("--skip-missing goes with --plan");
     return 0;
 }
 

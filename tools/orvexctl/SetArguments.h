@@ -23,6 +23,8 @@ struct SetArguments {
     double verifySeconds = 60;
     long parallel = 8;
     bool dryRun = false;
+    bool skipMissing = false;
+    long lockSeconds = 30;
     std::string user = "admin";
     PasswordInput password;
     Format format = Format::kText;

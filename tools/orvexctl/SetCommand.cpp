@@ -12,6 +12,7 @@
 #include "fleet/SetPlanFile.h"
 #include "fleet/SetPlanner.h"
 #include "fleet/SetReport.h"
+#include "fleet/SiteLock.h"
 #include "platform/CodePage.h"
 #include "tools/orvexctl/SetArguments.h"
 #include "tools/orvexctl/StopSignals.h"
@@ -24,15 +25,36 @@ namespace {
 // MAC order.
 bool Rows(const SetArguments& a, const std::vector<orvex::ScannedCamera>& cameras,
           std::vector<orvex::SetRequestRow>* rows, std::string* error) {
-    for (const std::string& mac : a.macs) rows->push_back({mac, a.change, "--mac " + mac});
+    const auto row = [&](const std::string& mac, const std::string& where) {
+        orvex::SetRequestRow r;
+        r.mac = mac;
+        r.change = a.change;
+        r.where = where;
+        rows->push_back(r);
+    };
+    for (const std::string& mac : a.macs) row(mac, "--mac " + mac);
     if (a.allFound) {
         std::vector<std::string> macs;
         for (const orvex::ScannedCamera& c : cameras) macs.push_back(orvex::MacText(c.record));
         std::sort(macs.begin(), macs.end());
         macs.erase(std::unique(macs.begin(), macs.end()), macs.end());
-        for (const std::string& mac : macs) rows->push_back({mac, a.change, "found"});
+        for (const std::string& mac : macs) row(mac, "found");
         if (rows->empty()) {
             *error = "--all-found: the search found no camera";
+            return false;
+        }
+    }
+    return true;
+}
+
+// Every --bind address must be one of this computer's own.
+bool KnownAdapters(const std::vector<orvex::ScanSource>& sources) {
+    const auto adapters = orvex::AdapterScan::AllAdapters();
+    for (const orvex::ScanSource& source : sources) {
+        const bool known = std::any_of(adapters.begin(), adapters.end(),
+                                       [&](const orvex::ScanSource& s) { return s.ip == source.ip; });
+        if (!known) {
+            std::cerr << "orvexctl: no adapter has " << source.ip << std::endl;
             return false;
         }
     }
@@ -62,6 +84,18 @@ int RunSet(const Arguments& args) {
         std::cerr << "orvexctl: no adapter has an IPv4 address to search from" << std::endl;
         return 1;
     }
+    if (!KnownAdapters(sources)) return 1;
+    // One run at a time changes the cameras of these adapters; this one sees the site as
+    // the run before it left it.
+    orvex::SiteLock lock;
+    if (!a.dryRun) {
+        std::vector<std::string> adapters;
+        for (const orvex::ScanSource& source : sources) adapters.push_back(source.ip);
+        if (!lock.Acquire(adapters, static_cast<double>(a.lockSeconds), stop, &error)) {
+            std::cerr << "orvexctl: " << error << std::endl;
+            return StopSignals::ExitStatus(1);
+        }
+    }
     // The search goes on for the whole batch: set requests go out through it and its
     // replies verify the cameras.
     orvex::AdapterScan scan(sources);
@@ -78,6 +112,7 @@ int RunSet(const Arguments& args) {
     std::vector<orvex::SetJob> jobs;
     std::vector<std::string> notes;
     orvex::SetPlanner planner(cameras, sources);
+    planner.SkipMissing(a.skipMissing);
     const bool planned = planner.Plan(rows, a.ipRange, &jobs, &notes, &error);
     for (const std::string& note : notes) std::cerr << "orvexctl: " << note << std::endl;
     if (!planned) return BadArguments(error);
@@ -98,6 +133,13 @@ int RunSet(const Arguments& args) {
         std::cerr << "orvexctl: " << error << std::endl;
         return 1;
     }
+    // The request carries 31 bytes of each; a longer one cut short would be wrong.
+    for (const auto& [what, text] : {std::pair{"account", &options.user},
+                                     std::pair{"password", &options.password}}) {
+        if (platform::CodePage::WideToOem(platform::CodePage::AnsiToWide(*text)).size() > 31)
+            return BadArguments(std::string("the ") + what +
+                                " is longer than the 31 bytes a set request carries");
+    }
 
     orvex::ChangeJournal journal("orvexctl", [](const std::string& message) {
         std::cerr << "orvexctl: " << message << "; the changes go on unrecorded" << std::endl;
@@ -112,13 +154,25 @@ int RunSet(const Arguments& args) {
     if (a.output.ToFile()) ReportOutput::StandardOutputIsProgressOnly();
     UpgradeProgress progress(labels, progressOut, isatty(fileno(progressOut)) != 0);
     using Step = orvex::BatchSet::Step;
+    std::vector<std::string> ids(jobs.size());  // of each change's journal entries
     const auto outcomes = orvex::BatchSet::Run(
         jobs, options, static_cast<int>(a.parallel), scan,
-        [&](std::size_t index, Step step, const orvex::SetOutcome& o) {
-            if (step == Step::kEnded && o.sent) {
+        [&](std::size_t index, Step step, orvex::SetOutcome& o) {
+            std::string why;
+            if (step == Step::kSending) {
+                // On record before anything leaves: a run killed now still shows the change.
+                ids[index] = orvex::ChangeJournal::NewId();
                 const std::size_t source = jobs[index].camera.source;
-                journal.Append(orvex::SetReport::JournalEntry(
-                    o, source < sources.size() ? sources[source].ip : ""));
+                const bool written = journal.Append(
+                    orvex::SetReport::SentEntry(o, source < sources.size() ? sources[source].ip : "",
+                                                ids[index]),
+                    &why);
+                o.journal = written ? "written" : "not written: " + why;
+            }
+            if (step == Step::kEnded && !ids[index].empty() &&
+                !journal.Append(orvex::SetReport::ResultEntry(o, ids[index]), &why) &&
+                o.journal == "written") {
+                o.journal = "not written: " + why + " (its result)";
             }
             if (!showProgress) return;
             const std::wstring text = step == Step::kSending ? L"sending the set request"
