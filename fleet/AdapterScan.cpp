@@ -1,6 +1,8 @@
 #include "fleet/AdapterScan.h"
 
 #include <arpa/inet.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -231,6 +233,24 @@ void AdapterScan::SearchNow() {
     for (auto& source : m_running) {
         if (!source->stop) source->scheduler.PostSearchNow();
     }
+}
+
+std::string AdapterScan::RouteSource(const std::string& host) {
+    in_addr_t address = 0;
+    if (!platform::ParseIpv4(host, &address)) return "";
+    const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return "";
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_addr.s_addr = address;
+    to.sin_port = htons(80);
+    sockaddr_in local{};
+    socklen_t size = sizeof(local);
+    // Connecting a datagram socket only picks the route.
+    const bool routed = connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof(to)) == 0 &&
+                        getsockname(fd, reinterpret_cast<sockaddr*>(&local), &size) == 0;
+    close(fd);
+    return routed ? platform::FormatIpv4(local.sin_addr.s_addr) : "";
 }
 
 bool AdapterScan::InSubnet(const std::string& ip, const std::string& sourceIp,

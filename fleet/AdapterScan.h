@@ -93,6 +93,9 @@ public:
     static std::vector<ScanSource> ForAddresses(const std::vector<std::string>& addresses);
     // One line that says what failed, naming the address and the system's reason.
     static std::string Describe(const ScanSource& source, const ScanFailure& failure);
+    // The local address this computer would send to `host` from (its routing table; nothing
+    // is sent); "" when there is no route.
+    static std::string RouteSource(const std::string& host);
     // True when `ip` lies in the subnet of `sourceIp` / `mask` (dotted texts).
     static bool InSubnet(const std::string& ip, const std::string& sourceIp,
                          const std::string& mask);

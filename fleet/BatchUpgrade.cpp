@@ -8,13 +8,15 @@ namespace orvex {
 
 std::vector<UpgradeOutcome> BatchUpgrade::Run(const std::vector<UpgradeTarget>& targets,
                                               const UpgradePlan& plan, int parallel,
-                                              AdapterScan* scan, const Progress& progress) {
+                                              AdapterScan* scan, const Progress& progress,
+                                              const Ended& ended) {
     std::vector<UpgradeOutcome> outcomes(targets.size());
     for (std::size_t i = 0; i < targets.size(); ++i)
         outcomes[i].target = targets[i];  // "not started" rows
     AddressesInUse inUse;
     // After a stop request no camera is handed out; the ones in flight end interrupted.
     BatchRunner::Run(targets.size(), parallel, plan.stop, [&](std::size_t i) {
+        if (progress) progress(i, 0, kRunStarting, L"", 0, 0);
         RunFollower follower(scan, &inUse, targets[i].host, targets[i].port, targets[i].source);
         UpgradeRun run(targets[i], plan, scan ? &follower : nullptr,
                        [&progress, i](int status, int phase, const std::wstring& text,
@@ -22,6 +24,7 @@ std::vector<UpgradeOutcome> BatchUpgrade::Run(const std::vector<UpgradeTarget>& 
                            if (progress) progress(i, status, phase, text, sent, total);
                        });
         outcomes[i] = run.Run();  // each run writes its own slot
+        if (ended) ended(i, outcomes[i]);
         if (progress) progress(i, outcomes[i].status, kRunEnded, outcomes[i].text, 0, 0);
     });
     return outcomes;

@@ -41,7 +41,7 @@ void JournalPairs::Add(const Json::Value& entry) {
     Json::Value change = *sent->second;
     change.removeMember("phase");
     for (const std::string& key : entry.getMemberNames()) {
-        if (key.rfind("result", 0) == 0 || key == "ip_after" || key == "journal")
+        if (key.rfind("result", 0) == 0 || key == "ip_after" || key == "firmware")
             change[key] = entry[key];
     }
     change["result_time"] = entry["time"];

@@ -52,12 +52,13 @@ std::string UpgradeReport::Text(const std::vector<UpgradeOutcome>& outcomes) {
 std::string UpgradeReport::Csv(const std::vector<UpgradeOutcome>& outcomes) {
     std::string out =
         "host,port,mac,verdict,status,text,version_before,version_after,expected,seconds,"
-        "http_status,reason\r\n";
+        "http_status,reason,journal\r\n";
     for (const UpgradeOutcome& o : outcomes) {
         out += CameraReport::CsvRow(
             {o.target.host, std::to_string(o.target.port), o.target.mac, Verdict(o),
              std::to_string(o.status), Utf8(o.text), o.versionBefore, o.versionAfter, o.expected,
-             Seconds(o.seconds), o.httpStatus ? std::to_string(o.httpStatus) : "", o.failure});
+             Seconds(o.seconds), o.httpStatus ? std::to_string(o.httpStatus) : "", o.failure,
+             o.journal});
     }
     return out;
 }
@@ -81,6 +82,7 @@ std::string UpgradeReport::Json(const std::vector<UpgradeOutcome>& outcomes) {
         r["seconds"] = o.seconds;
         r["httpStatus"] = o.httpStatus;
         r["reason"] = o.failure;
+        r["journal"] = o.journal;
         if (Verdict(o) == "verified") ++completed;
         results.append(r);
     }
@@ -106,18 +108,31 @@ std::string UpgradeReport::SetUidJson(const std::string& host, int port, const s
     return JsonText(document);
 }
 
-Json::Value UpgradeReport::JournalEntry(const UpgradeOutcome& o, const std::string& adapter,
-                                        const std::string& firmware) {
+Json::Value UpgradeReport::StartEntry(const UpgradeTarget& target, const std::string& adapter,
+                                      const std::string& firmware, const std::string& id) {
     Json::Value entry(Json::objectValue);
     entry["action"] = "upgrade";
+    entry["phase"] = "sent";
+    entry["id"] = id;
     entry["adapter"] = adapter;
+    entry["mac"] = target.mac;
+    entry["ip"] = target.host;
+    entry["firmware"]["file"] = firmware;
+    return entry;
+}
+
+Json::Value UpgradeReport::ResultEntry(const UpgradeOutcome& o, const std::string& firmware,
+                                       const std::string& id) {
+    Json::Value entry(Json::objectValue);
+    entry["action"] = "upgrade";
+    entry["phase"] = "result";
+    entry["id"] = id;
     entry["mac"] = o.target.mac;
-    entry["ip"] = o.target.host;
     entry["firmware"]["file"] = firmware;
     entry["firmware"]["before"] = o.versionBefore;
     entry["firmware"]["after"] = o.versionAfter;
     entry["firmware"]["expected"] = o.expected;
-    entry["result"] = Verdict(o);
+    entry["result"] = o.started ? Verdict(o) : "not started";
     entry["result_text"] = platform::CodePage::WideToUtf8(o.text);
     return entry;
 }

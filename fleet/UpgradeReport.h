@@ -25,9 +25,13 @@ public:
                                  int code, const std::string& text);
     static std::string SetUidJson(const std::string& host, int port, const std::string& uid,
                                   int code, const std::string& text);
-    // A change journal entry for a run that began (the firmware versions and the verdict).
-    static Json::Value JournalEntry(const UpgradeOutcome& outcome, const std::string& adapter,
-                                    const std::string& firmware);
+    // The change journal's entry written before anything is asked of a camera ("phase":
+    // "sent"), and the one written when its run has ended ("phase": "result": the firmware
+    // versions and the verdict), tied by `id`.
+    static Json::Value StartEntry(const UpgradeTarget& target, const std::string& adapter,
+                                  const std::string& firmware, const std::string& id);
+    static Json::Value ResultEntry(const UpgradeOutcome& outcome, const std::string& firmware,
+                                   const std::string& id);
     // True when every camera completed and was verified.
     static bool AllVerified(const std::vector<UpgradeOutcome>& outcomes);
 };

@@ -51,6 +51,7 @@ struct UpgradeOutcome {
     bool interrupted = false;   // stopped before its end (a signal); the status is as far as it got
     std::string failure;        // why the run could not go on, when not the camera's doing
     double seconds = 0;
+    std::string journal;  // what the change journal holds of it: "written", "not written: WHY"
 };
 
 // One upgrade of one camera exactly as the upgrade dialogs run it (its own engine and

@@ -133,7 +133,7 @@ TEST_F(Robust, AClosedPipeDoesNotStopTheBatchAndAFullDiskIsAnError) {
     EXPECT_EQ(piped.status, 0) << piped.err;
     const std::string csv = ReadFile(report);
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 4) << csv;  // the header and three rows
-    EXPECT_EQ(std::count(csv.begin(), csv.end(), ','), 4 * 11) << csv;  // twelve columns
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), ','), 4 * 12) << csv;  // thirteen columns
     for (int i = 0; i < 3; ++i) EXPECT_EQ(fleet.Web(i).Uploads().size(), 1u) << i;
     EXPECT_EQ(csv.find("failed"), std::string::npos) << csv;
 
@@ -161,8 +161,15 @@ TEST_F(Robust, TheSameCameraNamedTwiceIsUpgradedOnce) {
 }
 
 TEST_F(Robust, AProcessLimitEndsRunsAsFailedWithTheirReasonNeverAHang) {
-    // A user of its own with a task limit the batch cannot live within (root is never limited).
-    const auto limited = [] {
+    // A user of its own with a task limit the batch cannot live within (root is never limited),
+    // and a folder of its own for the site lock.
+    char runtime[] = "/tmp/orvex-nobody-XXXXXX";
+    ASSERT_NE(mkdtemp(runtime), nullptr);
+    if (getuid() == 0) {
+        ASSERT_EQ(chown(runtime, 65534, 65534), 0);
+    }
+    const auto limited = [&runtime] {
+        setenv("XDG_RUNTIME_DIR", runtime, 1);
         if (getuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(126);
         const rlimit few{3, 3};
         setrlimit(RLIMIT_NPROC, &few);
@@ -193,6 +200,7 @@ TEST_F(Robust, AProcessLimitEndsRunsAsFailedWithTheirReasonNeverAHang) {
         }
     }
     EXPECT_GT(refused, 0) << r.out;
+    std::system(("rm -rf " + std::string(runtime)).c_str());
 }
 
 TEST(OrvexctlPrompt, CtrlCAtThePasswordPromptLeavesEchoOn) {

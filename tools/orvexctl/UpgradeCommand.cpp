@@ -9,6 +9,7 @@
 #include "fleet/AdapterScan.h"
 #include "fleet/BatchUpgrade.h"
 #include "fleet/ChangeJournal.h"
+#include "fleet/SiteLock.h"
 #include "fleet/UpgradeReport.h"
 #include "platform/CodePage.h"
 #include "tools/orvexctl/CommonOptions.h"
@@ -41,6 +42,7 @@ struct UpgradeOptions {
     std::string version, webUi, system;
     bool yes = false;
     long parallel = 4;
+    long lockSeconds = 30;
     Format format = Format::kText;
     ReportOutput output;
 };
@@ -55,7 +57,7 @@ int ParseUpgradeOptions(const Arguments& args, UpgradeOptions* o) {
         if (common == CommonOptions::kTaken) continue;
         static const char* const kValued[] = {"--host",     "--hosts",       "--port",  "--bind",
                                               "--user",     "--version",     "--webui", "--system",
-                                              "--parallel", "--scan-seconds"};
+                                              "--parallel", "--scan-seconds", "--lock-seconds"};
         bool valued = false;
         for (const char* name : kValued) valued = valued || arg == name;
         if (valued) {
@@ -83,6 +85,9 @@ int ParseUpgradeOptions(const Arguments& args, UpgradeOptions* o) {
             }
             if (arg == "--scan-seconds" && !ParseInteger(*value, 1, 3600, &o->scanSeconds)) {
                 return BadArguments("--scan-seconds takes 1 to 3600, got '" + *value + "'");
+            }
+            if (arg == "--lock-seconds" && !ParseInteger(*value, 0, 3600, &o->lockSeconds)) {
+                return BadArguments("--lock-seconds takes 0 to 3600, got '" + *value + "'");
             }
         } else if (arg == "--smart") {
             o->smart = true;
@@ -141,9 +146,16 @@ int RunUpgrade(const Arguments& args) {
 
     // A discovery run kept going for the whole batch follows cameras by MAC.
     std::unique_ptr<orvex::AdapterScan> scan;
+    orvex::SiteLock lock;
     if (o.all || !o.binds.empty()) {
         const auto sources =
             o.all ? orvex::AdapterScan::AllAdapters() : orvex::AdapterScan::ForAddresses(o.binds);
+        std::vector<std::string> adapters;
+        for (const orvex::ScanSource& source : sources) adapters.push_back(source.ip);
+        if (!lock.Acquire(adapters, static_cast<double>(o.lockSeconds), stop, &error)) {
+            std::cerr << "orvexctl: " << error << std::endl;
+            return StopSignals::ExitStatus(1);
+        }
         scan = std::make_unique<orvex::AdapterScan>(sources);
         scan->Start();
         if (o.fromScan || !list.Empty())
@@ -166,6 +178,18 @@ int RunUpgrade(const Arguments& args) {
     if (targets.empty()) {
         std::cerr << "orvexctl: no camera to upgrade" << std::endl;
         return StopSignals::ExitStatus(1);
+    }
+    if (!lock.Held()) {
+        // Cameras named by address: the adapters the system would reach them through.
+        std::vector<std::string> adapters;
+        for (const orvex::UpgradeTarget& t : targets) {
+            const std::string source = orvex::AdapterScan::RouteSource(t.host);
+            if (!source.empty()) adapters.push_back(source);
+        }
+        if (!lock.Acquire(adapters, static_cast<double>(o.lockSeconds), stop, &error)) {
+            std::cerr << "orvexctl: " << error << std::endl;
+            return StopSignals::ExitStatus(1);
+        }
     }
 
     SameVersionQuestion question(o.yes, stop);
@@ -193,30 +217,48 @@ int RunUpgrade(const Arguments& args) {
     const bool showProgress = o.output.ToFile() || o.format != Format::kJson;
     if (o.output.ToFile()) ReportOutput::StandardOutputIsProgressOnly();
     UpgradeProgress progress(labels, progressOut, isatty(fileno(progressOut)) != 0);
-    const auto outcomes =
-        orvex::BatchUpgrade::Run(targets, plan, static_cast<int>(o.parallel), scan.get(),
-                                 [&](std::size_t index, int status, int phase,
-                                     const std::wstring& text, long long sent, long long total) {
-                                     if (showProgress) {
-                                         progress.Update(index, status, text, sent, total,
-                                                         phase == orvex::BatchUpgrade::kRunEnded);
-                                     }
-                                 });
+    orvex::ChangeJournal journal("orvexctl", [](const std::string& message) {
+        std::cerr << "orvexctl: " << message << "; the upgrades go on unrecorded" << std::endl;
+    });
+    const std::string firmware = o.smart ? "smart" : plan.file;
+    std::vector<std::string> ids(targets.size()), recorded(targets.size());
+    const auto adapterOf = [&](const orvex::UpgradeTarget& t) {
+        const int source = t.source;
+        return scan && source >= 0 && static_cast<std::size_t>(source) < scan->Sources().size()
+                   ? scan->Sources()[static_cast<std::size_t>(source)].ip
+                   : orvex::AdapterScan::RouteSource(t.host);
+    };
+    const auto outcomes = orvex::BatchUpgrade::Run(
+        targets, plan, static_cast<int>(o.parallel), scan.get(),
+        [&](std::size_t index, int status, int phase, const std::wstring& text, long long sent,
+            long long total) {
+            std::string why;
+            if (phase == orvex::BatchUpgrade::kRunStarting) {
+                // On record before the camera is asked anything.
+                ids[index] = orvex::ChangeJournal::NewId();
+                recorded[index] = journal.Append(orvex::UpgradeReport::StartEntry(
+                                                     targets[index], adapterOf(targets[index]),
+                                                     firmware, ids[index]),
+                                                 &why)
+                                      ? "written"
+                                      : "not written: " + why;
+                return;
+            }
+            if (showProgress) {
+                progress.Update(index, status, text, sent, total,
+                                phase == orvex::BatchUpgrade::kRunEnded);
+            }
+        },
+        [&](std::size_t index, orvex::UpgradeOutcome& outcome) {
+            std::string why;
+            if (!journal.Append(orvex::UpgradeReport::ResultEntry(outcome, firmware, ids[index]),
+                                &why) &&
+                recorded[index] == "written")
+                recorded[index] = "not written: " + why + " (its result)";
+            outcome.journal = recorded[index];
+        });
     progress.Finish();
     if (scan) scan->Stop();
-    orvex::ChangeJournal journal("orvexctl", [](const std::string& message) {
-        std::cerr << "orvexctl: " << message << std::endl;
-    });
-    for (const orvex::UpgradeOutcome& outcome : outcomes) {
-        if (!outcome.started) continue;
-        const int source = outcome.target.source;
-        const std::string adapter =
-            scan && source >= 0 && static_cast<std::size_t>(source) < scan->Sources().size()
-                ? scan->Sources()[static_cast<std::size_t>(source)].ip
-                : "";
-        journal.Append(
-            orvex::UpgradeReport::JournalEntry(outcome, adapter, o.smart ? "smart" : plan.file));
-    }
 
     const bool written = o.output.Write(Report(o, outcomes));
     if (o.format == Format::kText && targets.size() == 1 &&
