@@ -22,6 +22,7 @@
 #include "pages/DlgOtherInfo.h"
 #include "pages/DlgSmartUpgd.h"
 #include "pages/WindowJournal.h"
+#include "pages/WindowSiteLock.h"
 #include "platform/CodePage.h"
 #include "platform/TextUtil.h"
 #include "resources/Resource.h"
@@ -338,7 +339,11 @@ void COrvexDlg::OnApply() {
 
 void COrvexDlg::SendSetRequest(const DeviceRecord& camera, std::unique_ptr<DeviceRecord> block) {
     const NetCardItem* adapter = SelectedAdapter();
-    WindowJournal::Instance().SetSent(camera, *block, adapter ? adapter->strIp : L"");
+    const std::wstring source = adapter ? adapter->strIp : L"";
+    // Not while another Orvex changes cameras here (the box says so).
+    if (!WindowSiteLock::Instance().Take(CodePage::WideToUtf8(source), "set " + MacText(camera)))
+        return;
+    WindowJournal::Instance().SetSent(camera, *block, source);
     m_scheduler.PostSetRequest(std::move(block));
 }
 

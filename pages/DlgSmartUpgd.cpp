@@ -4,9 +4,11 @@
 #include <cstring>
 
 #include "cgi/TraceMsg.h"
+#include "fleet/AdapterScan.h"
 #include "pages/PageMessages.h"
 #include "pages/TickText.h"
 #include "pages/WindowJournal.h"
+#include "pages/WindowSiteLock.h"
 #include "resources/StringTable.h"
 #include "platform/CodePage.h"
 #include "platform/TextUtil.h"
@@ -21,6 +23,7 @@ namespace {
 
 // The log line's status when the run could not start (no engine status has this value).
 constexpr int kStatusStartRefused = -100;
+constexpr const char* kLockHolder = "smart upgrade";
 
 bool IsCountingStatus(int status) {
     return status == kStatusWebUiUploading || status == kStatusWebUiRebooting ||
@@ -66,6 +69,10 @@ void CDlgSmartUpgd::OnCommand(int id) {
 }
 
 void CDlgSmartUpgd::OnUpgradeFirmware() {
+    // Not while another Orvex changes cameras on the network that reaches this one.
+    const std::string adapter =
+        AdapterScan::RouteSource(platform::Trim(platform::FieldString(m_Device.szIp)));
+    if (!adapter.empty() && !WindowSiteLock::Instance().Take(adapter, kLockHolder)) return;
     ItemAs<QListWidget>(IDC_SMART_LOG)->clear();
     const std::wstring account = platform::Trim(ItemText(IDC_SMART_ACCOUNT));
     const std::wstring password = platform::Trim(ItemText(IDC_SMART_PASSWORD));
@@ -79,10 +86,14 @@ void CDlgSmartUpgd::OnUpgradeFirmware() {
     m_Task.nCheckMode = 2;
     m_Task.nSystemMode = 2;
     m_Upgrade.Prepare(1, m_Login, m_Task);
+    m_journalId = WindowJournal::Instance().UpgradeStarted(m_Device, "smart");
     if (!StartSmartUpgrade()) {
         // No thread for the run: it ends at once, said in the log, the button usable.
         StopSmartUpgrade();
         AddLogLine(kStatusStartRefused, LogTimePrefix() + UiLanguage::Load(IDS_THREAD_REFUSED));
+        WindowJournal::Instance().Upgrade(m_Device, "smart", "", kStatusStartRefused,
+                                          LoadStringText(IDS_THREAD_REFUSED, kLanguageEnglish),
+                                          m_journalId);
         return;
     }
     EnableItem(IDC_SMART_UPGRADE, false);
@@ -118,6 +129,7 @@ void CDlgSmartUpgd::StopSmartUpgrade() {
     m_Upgrade.m_pConfirmUser = nullptr;
     m_Upgrade.StopUpgrade();
     m_bUpgrading = 0;
+    WindowSiteLock::Instance().Give(kLockHolder);
 }
 
 int CDlgSmartUpgd::ProcessTimer(void* user) {
@@ -171,7 +183,7 @@ void CDlgSmartUpgd::OnHandleCloseSmartUpgd() {
     const std::wstring latest = m_Upgrade.LatestName();
     WindowJournal::Instance().Upgrade(
         m_Device, "smart", platform::CodePage::WideToUtf8(latest), status,
-        SmartStatusText(status, 0, m_Upgrade.SysVer(), latest, kLanguageEnglish).text);
+        SmartStatusText(status, 0, m_Upgrade.SysVer(), latest, kLanguageEnglish).text, m_journalId);
     StopSmartUpgrade();
     const std::string ip = platform::Trim(platform::FieldString(m_Device.szIp));
     if (!ip.empty()) EnableItem(IDC_SMART_UPGRADE, true);

@@ -56,6 +56,7 @@ private:
     static int ConfirmUpgradeProc(void* user);
 
     WorkerBox m_boxes;
+    std::string m_journalId;  // of the run going, in the change journal
 };
 
 }  // namespace orvex

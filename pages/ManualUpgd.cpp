@@ -3,9 +3,11 @@
 #include <QRadioButton>
 #include <cstring>
 
+#include "fleet/AdapterScan.h"
 #include "pages/PageMessages.h"
 #include "pages/TickText.h"
 #include "pages/WindowJournal.h"
+#include "pages/WindowSiteLock.h"
 #include "resources/StringTable.h"
 #include "platform/CodePage.h"
 #include "platform/TextUtil.h"
@@ -17,6 +19,9 @@
 #include "upgrade/UpgradeStatusText.h"
 
 namespace orvex {
+namespace {
+constexpr const char* kLockHolder = "manual upgrade";
+}
 
 CManualUpgd::CManualUpgd(QWidget* parent) : CDialog(IDD_MANUAL_UPGRADE, parent) {
     SetLeftoverHandler(DeleteTickText);
@@ -99,11 +104,21 @@ void CManualUpgd::OnUpgrade() {
     }
     m_Task.nCheckMode = 1;
     m_Task.nSystemMode = 1;
+    // Not while another Orvex changes cameras on the network that reaches this one.
+    const std::string adapter =
+        AdapterScan::RouteSource(platform::Trim(platform::FieldString(m_Device.szIp)));
+    if (!adapter.empty() && !WindowSiteLock::Instance().Take(adapter, kLockHolder)) return;
     m_Upgrade.Prepare(1, m_Login, m_Task);
+    const std::string file = CodePage::WideToUtf8(path);
+    m_journalId = WindowJournal::Instance().UpgradeStarted(m_Device, file);
     // The tick first (its thread may have been refused when the dialog opened), then the
     // worker; without either the run ends here, said on the status line.
     if ((!m_Timer.HasThread() && !m_Timer.InitTimer(this)) || !m_Upgrade.InitUpgradeThread()) {
         SetItemText(IDC_MANUAL_STATUS, UiLanguage::Load(IDS_THREAD_REFUSED));
+        WindowJournal::Instance().Upgrade(m_Device, file, "", 0,
+                                          LoadStringText(IDS_THREAD_REFUSED, kLanguageEnglish),
+                                          m_journalId);
+        WindowSiteLock::Instance().Give(kLockHolder);
         return;
     }
     if (!m_bTimerRunning) {
@@ -121,6 +136,7 @@ void CManualUpgd::StopManualUpgrade() {
         m_bTimerRunning = 0;
     }
     m_Upgrade.StopUpgrade();
+    WindowSiteLock::Instance().Give(kLockHolder);
 }
 
 int CManualUpgd::OnTimerTick(void* user) {
@@ -147,7 +163,7 @@ platform::LRESULT CManualUpgd::OnMessage(const platform::Message& msg) {
         const int status = m_Upgrade.Status();
         WindowJournal::Instance().Upgrade(
             m_Device, platform::CodePage::WideToUtf8(platform::Trim(ItemText(IDC_MANUAL_FILE))), "",
-            status, ManualStatusText(status, 0, kLanguageEnglish).text);
+            status, ManualStatusText(status, 0, kLanguageEnglish).text, m_journalId);
         EndDialog(IDOK);
     }
     return 0;

@@ -49,6 +49,7 @@ private:
     static int OnTimerTick(void* user);
 
     WorkerBox m_boxes;
+    std::string m_journalId;  // of the run going, in the change journal
 };
 
 }  // namespace orvex

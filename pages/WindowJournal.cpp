@@ -4,6 +4,7 @@
 #include "fleet/BatchSet.h"
 #include "fleet/NetSettings.h"
 #include "fleet/SetReport.h"
+#include "pages/WindowSiteLock.h"
 #include "platform/CodePage.h"
 #include "resources/Resource.h"
 #include "ui/UiLanguage.h"
@@ -35,6 +36,7 @@ WindowJournal::~WindowJournal() {
 void WindowJournal::Flush() {
     for (auto& [mac, pending] : m_pending) {
         if (!pending.written) Write(pending, "no reply", 0);
+        WindowSiteLock::Instance().Give("set " + mac);
     }
     m_pending.clear();
 }
@@ -46,11 +48,20 @@ void WindowJournal::SetSent(const DeviceRecord& camera, const DeviceRecord& bloc
         mac, NetSettings::Of(camera), NetSettings::Of(block), CodePage::WideToUtf8(adapter));
     const auto earlier = m_pending.find(mac);
     if (earlier != m_pending.end()) {
-        if (earlier->second.entry == entry) return;  // sent again: one change
+        if (earlier->second.entry == entry) {
+            // Sent again: one change; once answered, no longer awaited.
+            if (earlier->second.written) WindowSiteLock::Instance().Give("set " + mac);
+            return;
+        }
         if (!earlier->second.written) Write(earlier->second, "no reply", 0);
         m_pending.erase(earlier);
     }
-    m_pending[mac] = {entry, std::chrono::steady_clock::now()};
+    const std::string id = ChangeJournal::NewId();
+    Json::Value sent = entry;
+    sent["phase"] = "sent";
+    sent["id"] = id;
+    m_journal.Append(sent);
+    m_pending[mac] = {entry, id, std::chrono::steady_clock::now()};
 }
 
 void WindowJournal::SetReplied(const DeviceRecord& block, int code) {
@@ -58,6 +69,7 @@ void WindowJournal::SetReplied(const DeviceRecord& block, int code) {
     if (pending == m_pending.end() || pending->second.written) return;
     Write(pending->second, code == kSetSuccess ? "success" : "failed", code);
     pending->second.written = true;
+    WindowSiteLock::Instance().Give("set " + pending->first);
 }
 
 void WindowJournal::Expire() {
@@ -68,22 +80,43 @@ void WindowJournal::Expire() {
             continue;
         }
         if (!it->second.written) Write(it->second, "no reply", 0);
+        WindowSiteLock::Instance().Give("set " + it->first);
         it = m_pending.erase(it);
     }
 }
 
 void WindowJournal::Write(Pending& pending, const char* result, int code) {
-    Json::Value entry = pending.entry;
+    Json::Value entry(Json::objectValue);
+    entry["action"] = "set";
+    entry["phase"] = "result";
+    entry["id"] = pending.id;
+    entry["mac"] = pending.entry["mac"];
     entry["result"] = result;
     entry["result_code"] = code != 0 ? BatchSet::CodeText(code) : "";
     entry["result_text"] = code != 0 ? BatchSet::ResultText(code) : "";
     m_journal.Append(entry);
 }
 
-void WindowJournal::Upgrade(const DeviceRecord& camera, const std::string& firmware,
-                            const std::string& expected, int status, const std::wstring& text) {
+std::string WindowJournal::UpgradeStarted(const DeviceRecord& camera, const std::string& firmware) {
+    const std::string id = ChangeJournal::NewId();
     Json::Value entry(Json::objectValue);
     entry["action"] = "upgrade";
+    entry["phase"] = "sent";
+    entry["id"] = id;
+    entry["mac"] = MacText(camera);
+    entry["ip"] = NetSettings::Of(camera).ip;
+    entry["firmware"]["file"] = firmware;
+    m_journal.Append(entry);
+    return id;
+}
+
+void WindowJournal::Upgrade(const DeviceRecord& camera, const std::string& firmware,
+                            const std::string& expected, int status, const std::wstring& text,
+                            const std::string& id) {
+    Json::Value entry(Json::objectValue);
+    entry["action"] = "upgrade";
+    entry["phase"] = "result";
+    entry["id"] = id;
     entry["mac"] = MacText(camera);
     entry["ip"] = NetSettings::Of(camera).ip;
     entry["firmware"]["file"] = firmware;

@@ -9,9 +9,10 @@
 namespace orvex {
 
 // The window's entries in the change journal: each set request Apply or One Key Set sends
-// (written once its set reply comes, or as "no reply" when none came within 15 s) and
-// each firmware upgrade a page runs. A journal that cannot be written is said once in a
-// box. User-interface thread only.
+// (written as it is sent, and again once its set reply comes, or as "no reply" when none
+// came within 15 s) and each firmware upgrade a page runs (as it starts, and when it has
+// ended). A set's end also gives back its hold on the site lock. A journal that cannot be
+// written is said once in a box. User-interface thread only.
 class WindowJournal {
 public:
     static WindowJournal& Instance();
@@ -26,10 +27,14 @@ public:
     void Expire();
     // Writes every set still awaiting its reply as "no reply" (the window is closing).
     void Flush();
-    // A firmware upgrade run that ended with `status` (38 completed); `firmware` names the
-    // file, or "smart" with the version the firmware server named.
+    // A firmware upgrade run about to start; `firmware` names the file, or "smart". The
+    // id it returns ties the run's end to it.
+    std::string UpgradeStarted(const DeviceRecord& camera, const std::string& firmware);
+    // The run `id` ended with `status` (38 completed); a smart run with the version the
+    // firmware server named.
     void Upgrade(const DeviceRecord& camera, const std::string& firmware,
-                 const std::string& expected, int status, const std::wstring& text);
+                 const std::string& expected, int status, const std::wstring& text,
+                 const std::string& id);
 
     static constexpr std::chrono::seconds kReplyWait{15};
 
@@ -37,6 +42,7 @@ private:
     WindowJournal();
     struct Pending {
         Json::Value entry;
+        std::string id;
         std::chrono::steady_clock::time_point sent;
         bool written = false;  // its reply came; kept a while so that a resend is not a new change
     };

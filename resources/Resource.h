@@ -209,5 +209,6 @@ constexpr int IDS_THREAD_REFUSED = 199;
 constexpr int IDS_LIST_BUSY = 200;
 constexpr int IDS_EXPORT_FAILED = 201;
 constexpr int IDS_JOURNAL_FAILED = 202;
+constexpr int IDS_SITE_BUSY = 203;
 
 }  // namespace orvex

@@ -1,4 +1,4 @@
-// The string table in English (1033) and Simplified Chinese (2052), ids 101 to 202.
+// The string table in English (1033) and Simplified Chinese (2052), ids 101 to 203.
 #include "resources/StringTable.h"
 
 #include <iterator>
@@ -220,6 +220,8 @@ constexpr Entry kStrings[] = {
          L"无法把摄像机列表写入该文件."},
     {IDS_JOURNAL_FAILED /* 202 */, L"The change journal cannot be written; changes go on without a record.",
          L"无法写入变更日志; 更改照常进行, 但不会被记录."},
+    {IDS_SITE_BUSY /* 203 */, L"Another Orvex is changing cameras on this network; nothing was sent. Try again when it has finished.",
+         L"另一个 Orvex 正在更改此网络上的摄像机; 未发送任何内容. 请在它完成后再试."},
 };
 // clang-format on
 

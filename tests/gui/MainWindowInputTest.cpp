@@ -12,6 +12,7 @@
 
 #include <json/json.h>
 
+#include "fleet/SiteLock.h"
 #include "pages/DlgBasicInfo.h"
 #include "pages/DlgOtherInfo.h"
 #include "pages/DlgSmartUpgd.h"
@@ -107,12 +108,15 @@ TEST_F(MainWindow, AnAppliedChangeIsJournaledOnceWithTheCamerasAnswer) {
         AnswerLogin("admin", "");
         Click(1);
     }
-    ASSERT_TRUE(SpinUntil([&] { return JournalLines().size() == before + 1; }, 8000));
+    // Written before it was sent, and again with the camera's answer.
+    ASSERT_TRUE(SpinUntil([&] { return JournalLines().size() == before + 2; }, 8000));
     ASSERT_TRUE(SpinUntil([&] { return fleet.SetRequests().size() == 2; }));
-    Json::Value entry;
-    std::istringstream(JournalLines().back()) >> entry;
+    Json::Value entry, result;
+    std::istringstream(JournalLines()[before]) >> entry;
+    std::istringstream(JournalLines().back()) >> result;
     EXPECT_EQ(entry["program"].asString(), "orvex");
     EXPECT_EQ(entry["action"].asString(), "set");
+    EXPECT_EQ(entry["phase"].asString(), "sent");
     EXPECT_EQ(entry["adapter"].asString(), "192.168.1.20");
     EXPECT_EQ(entry["mac"].asString(), MacText(fleet.Record(2)));
     EXPECT_EQ(entry["ip"].asString(), "10.0.0.59");
@@ -120,11 +124,42 @@ TEST_F(MainWindow, AnAppliedChangeIsJournaledOnceWithTheCamerasAnswer) {
     // The empty secondary DNS goes out as the address control reads it, 0.0.0.0; nothing
     // else was touched.
     EXPECT_EQ(entry["changes"].getMemberNames(), (std::vector<std::string>{"dns2", "ip"})) << entry;
-    EXPECT_EQ(entry["result"].asString(), "success");
-    EXPECT_EQ(entry["result_code"].asString(), "0x8000");
+    EXPECT_EQ(result["phase"].asString(), "result");
+    EXPECT_EQ(result["id"], entry["id"]);
+    EXPECT_EQ(result["result"].asString(), "success");
+    EXPECT_EQ(result["result_code"].asString(), "0x8000");
     EXPECT_EQ(fleet.Camera(2).ip, "10.0.0.77");
     for (int i = 0; i < 20; ++i) QApplication::processEvents();
-    EXPECT_EQ(JournalLines().size(), before + 1);  // the second reply adds nothing
+    EXPECT_EQ(JournalLines().size(), before + 2);  // the second reply adds nothing
+}
+
+TEST_F(MainWindow, ApplyWhileAnotherOrvexChangesCamerasSendsNothingAndSaysWhy) {
+    ASSERT_TRUE(WaitForRows(3));
+    SiteLock other;  // another Orvex, changing cameras through the same adapter
+    std::string error;
+    ASSERT_TRUE(other.Acquire({"192.168.1.20"}, 0, nullptr, &error)) << error;
+    const std::size_t before = JournalLines().size();
+    ClickRow(RowOf("10.0.0.57"));
+    TypeInto(window->BasicPage()->Item(1029), "8081");
+    AnswerLogin("admin", "");
+    Click(1);
+    ASSERT_TRUE(SpinUntil([&] {
+        for (const auto& box : ui->Boxes()) {
+            if (box.text.find(UiLanguage::Load(203)) == 0 &&
+                box.text.find(L"another Orvex is changing cameras on 192.168.1.20 (pid ") !=
+                    std::wstring::npos)
+                return true;
+        }
+        return false;
+    }));
+    for (int i = 0; i < 20; ++i) QApplication::processEvents();
+    EXPECT_TRUE(fleet.SetRequests().empty());
+    EXPECT_EQ(JournalLines().size(), before);
+    // Once the other has finished, the same Apply goes out.
+    other.Release();
+    AnswerLogin("admin", "");
+    Click(1);
+    ASSERT_TRUE(SpinUntil([&] { return fleet.SetRequests().size() == 1; }));
 }
 
 TEST_F(MainWindow, TheRowClickedIsTheCameraActedOn) {

@@ -6,8 +6,9 @@
 
 namespace orvextest {
 
-// Points XDG_STATE_HOME at a fresh folder for the life of the object, so that a test's
-// change journal never lands in the home folder of whoever runs the tests.
+// Points XDG_STATE_HOME (and XDG_RUNTIME_DIR, below it) at a fresh folder for the life of
+// the object, so that a test's change journal and site locks never land in the folders of
+// whoever runs the tests.
 class PrivateStateHome {
 public:
     PrivateStateHome() {
@@ -15,6 +16,7 @@ public:
         if (mkdtemp(folder)) {
             m_path = folder;
             setenv("XDG_STATE_HOME", folder, 1);
+            setenv("XDG_RUNTIME_DIR", (m_path + "/run").c_str(), 1);
         }
     }
     ~PrivateStateHome() {
