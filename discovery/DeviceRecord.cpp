@@ -22,10 +22,12 @@ DeviceParams ParamsOf(const DeviceRecord& record) {
 }
 
 std::string MacText(const DeviceRecord& record) {
-    char text[18];
-    const std::uint8_t* m = record.abyMac;
-    std::snprintf(text, sizeof(text), "%02X:%02X:%02X:%02X:%02X:%02X", m[0], m[1], m[2], m[3],
-                  m[4], m[5]);
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string text(17, ':');
+    for (std::size_t i = 0; i < 6; ++i) {
+        text[i * 3] = kHex[record.abyMac[i] >> 4];
+        text[i * 3 + 1] = kHex[record.abyMac[i] & 15];
+    }
     return text;
 }
 

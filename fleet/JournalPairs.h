@@ -19,7 +19,7 @@ public:
     using Emit = std::function<void(const Json::Value& change)>;
 
     explicit JournalPairs(Emit emit) : m_emit(std::move(emit)) {}
-    void Add(const Json::Value& entry);
+    void Add(Json::Value entry);
     // Emits the changes still awaiting a result.
     void Finish();
 

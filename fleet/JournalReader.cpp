@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include "fleet/ChangeJournal.h"
 
@@ -11,6 +12,7 @@ namespace orvex {
 namespace {
 
 constexpr std::size_t kMaxLine = 1024 * 1024;
+constexpr std::size_t kReadBlock = 64 * 1024;
 
 // "" when `path` is a readable regular file or does not exist; else why not.
 std::string Unreadable(const std::string& path, bool* exists) {
@@ -27,6 +29,7 @@ std::string Unreadable(const std::string& path, bool* exists) {
 JournalReader::JournalReader() {
     Json::CharReaderBuilder builder;
     builder["stackLimit"] = 64;
+    builder["collectComments"] = false;
     m_parser.reset(builder.newCharReader());
 }
 
@@ -47,6 +50,18 @@ bool JournalReader::Open(const std::string& path, std::string* error) {
     return true;
 }
 
+bool JournalReader::Fill() {
+    if (m_begin > 0) {
+        m_buffer.erase(m_buffer.begin(), m_buffer.begin() + static_cast<std::ptrdiff_t>(m_begin));
+        m_begin = 0;
+    }
+    const std::size_t had = m_buffer.size();
+    m_buffer.resize(had + kReadBlock);
+    const std::size_t got = std::fread(m_buffer.data() + had, 1, kReadBlock, m_file);
+    m_buffer.resize(had + got);
+    return got > 0;
+}
+
 bool JournalReader::NextLine(std::string* line) {
     for (;;) {
         if (!m_file) {
@@ -56,31 +71,46 @@ bool JournalReader::NextLine(std::string* line) {
                 m_error = m_paths[m_current] + ": " + std::strerror(errno);
                 return false;
             }
+            m_buffer.clear();
+            m_begin = 0;
+            m_tooLong = false;
         }
-        line->clear();
-        bool tooLong = false, any = false;
-        for (int c; (c = getc_unlocked(m_file)) != EOF;) {
-            any = true;
-            if (c == '\n') break;
-            if (line->size() < kMaxLine) {
-                line->push_back(static_cast<char>(c));
-            } else {
-                tooLong = true;
+        const char* start = m_buffer.data() + m_begin;
+        const std::size_t held = m_buffer.size() - m_begin;
+        const void* end = held > 0 ? std::memchr(start, '\n', held) : nullptr;
+        if (end) {
+            const std::size_t length = static_cast<std::size_t>(static_cast<const char*>(end) - start);
+            m_begin += length + 1;
+            if (std::exchange(m_tooLong, false)) {
+                ++m_skipped;
+                continue;
             }
+            line->assign(start, length);
+            return true;
         }
-        if (!any) {
-            if (std::ferror(m_file)) m_error = m_paths[m_current] + ": " + std::strerror(errno);
-            std::fclose(m_file);
-            m_file = nullptr;
-            ++m_current;
-            if (!m_error.empty()) return false;
-            continue;
+        if (held > kMaxLine) {
+            // Longer than any entry: dropped as it comes, up to its line end.
+            m_tooLong = true;
+            m_buffer.clear();
+            m_begin = 0;
         }
-        if (tooLong) {
-            ++m_skipped;
-            continue;
+        if (Fill()) continue;
+        if (std::ferror(m_file)) m_error = m_paths[m_current] + ": " + std::strerror(errno);
+        std::fclose(m_file);
+        m_file = nullptr;
+        ++m_current;
+        if (!m_error.empty()) return false;
+        // The last line of a file, without its line end.
+        const bool torn = m_buffer.size() > m_begin;
+        if (torn && !m_tooLong) {
+            line->assign(m_buffer.data() + m_begin, m_buffer.size() - m_begin);
+            m_buffer.clear();
+            m_begin = 0;
+            return true;
         }
-        return true;
+        if (torn || m_tooLong) ++m_skipped;
+        m_buffer.clear();
+        m_begin = 0;
     }
 }
 

@@ -27,10 +27,15 @@ public:
 
 private:
     bool NextLine(std::string* line);
+    // Reads the next block of the current file behind what is held; false at its end.
+    bool Fill();
 
     std::vector<std::string> m_paths;
     std::size_t m_current = 0;
     std::FILE* m_file = nullptr;
+    std::vector<char> m_buffer;  // read but not yet taken from m_begin on
+    std::size_t m_begin = 0;
+    bool m_tooLong = false;  // dropping the rest of a line longer than any entry
     std::size_t m_skipped = 0;
     std::string m_error;
     std::unique_ptr<Json::CharReader> m_parser;

@@ -9,9 +9,16 @@ namespace {
 
 using platform::CodePage;
 
+// An address field in UTF-8; plain ASCII (nearly every field) needs no conversion, as
+// every character set a locale uses keeps ASCII as it is.
 template <std::size_t N>
 std::string Text(const char (&field)[N]) {
-    return platform::Trim(CodePage::WideToUtf8(CodePage::FieldToWide(field, N)));
+    const std::string bytes = platform::FieldString(field);
+    for (const char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return platform::Trim(CodePage::WideToUtf8(CodePage::FieldToWide(field, N)));
+    }
+    return platform::Trim(bytes);
 }
 
 template <std::size_t N>

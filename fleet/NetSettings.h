@@ -23,6 +23,8 @@ struct NetSettings {
     int netMode = 0;
     std::string name;
 
+    bool operator==(const NetSettings&) const = default;
+
     static NetSettings Of(const DeviceRecord& record);
     // Writes into a set request block each field that differs from `before` (the camera's
     // own settings); every other byte stays as the camera sent it. Addresses go in the

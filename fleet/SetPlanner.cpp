@@ -4,6 +4,8 @@
 #include <cctype>
 #include <map>
 #include <set>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "fleet/AddressPool.h"
 #include "fleet/AddressRange.h"
@@ -71,7 +73,8 @@ std::uint32_t SetPlanner::AdapterOf(const SetJob& job) const {
 bool SetPlanner::Unique(std::vector<SetRequestRow>& rows, std::vector<std::string>* notes,
                         std::string* error) const {
     std::vector<SetRequestRow> unique;
-    std::map<std::string, std::size_t> seen;  // MAC -> its row in `unique`
+    std::unordered_map<std::string, std::size_t> seen;  // MAC -> its row in `unique`
+    unique.reserve(rows.size());
     for (SetRequestRow& row : rows) {
         const std::string mac = NormalMac(row.mac);
         if (mac.empty()) {
@@ -97,6 +100,7 @@ bool SetPlanner::Unique(std::vector<SetRequestRow>& rows, std::vector<std::strin
 bool SetPlanner::FindAll(const std::vector<SetRequestRow>& rows, std::vector<SetJob>* jobs,
                          std::string* error) const {
     std::vector<std::string> missing;
+    jobs->reserve(rows.size());
     for (const SetRequestRow& row : rows) {
         SetJob job;
         job.where = row.where;
@@ -119,7 +123,7 @@ bool SetPlanner::FindAll(const std::vector<SetRequestRow>& rows, std::vector<Set
                 return false;
             }
         }
-        jobs->push_back(job);
+        jobs->push_back(std::move(job));
     }
     if (missing.empty() || m_skipMissing) return true;
     std::string names;
@@ -225,29 +229,35 @@ bool SetPlanner::AssignRange(const std::string& ipRange, const std::vector<SetRe
 }
 
 bool SetPlanner::CheckAddresses(const std::vector<SetJob>& jobs, std::string* error) const {
-    std::set<std::string> batch;
-    std::map<std::string, std::vector<const SetJob*>> byAddress;  // where each job ends, in order
+    std::unordered_set<std::string> batch;
+    batch.reserve(jobs.size());
+    // The first two jobs to end at each address, in order.
+    std::unordered_map<std::string, std::pair<const SetJob*, const SetJob*>> endsAt;
+    endsAt.reserve(jobs.size());
     for (const SetJob& job : jobs) {
         if (job.missing) continue;
         batch.insert(MacText(job.camera.record));
-        if (job.after.netMode != 1 || job.Unchanged()) byAddress[job.after.ip].push_back(&job);
+        if (job.after.netMode != 1 || job.Unchanged()) {
+            const auto [at, added] = endsAt.try_emplace(job.after.ip, &job, nullptr);
+            if (!added && !at->second.second) at->second.second = &job;
+        }
     }
-    std::map<std::string, std::string> heldByOthers;  // address -> MAC, the first scanned
+    std::unordered_map<std::string, std::size_t> heldByOthers;  // address -> the first camera scanned there
     for (std::size_t i = 0; i < m_scanned.size(); ++i) {
-        if (batch.count(m_macs[i]) == 0) heldByOthers.try_emplace(m_ips[i], m_macs[i]);
+        if (batch.count(m_macs[i]) == 0) heldByOthers.try_emplace(m_ips[i], i);
     }
     for (const SetJob& job : jobs) {
         if (!job.Moves() || job.Unchanged()) continue;
-        for (const SetJob* other : byAddress[job.after.ip]) {
-            if (other != &job) {
-                *error = Named(job) + " and " + Named(*other) + " would both get " + job.after.ip;
-                return false;
-            }
+        const auto& [first, second] = endsAt.at(job.after.ip);
+        const SetJob* other = first != &job ? first : second;
+        if (other) {
+            *error = Named(job) + " and " + Named(*other) + " would both get " + job.after.ip;
+            return false;
         }
         const auto held = heldByOthers.find(job.after.ip);
         if (held != heldByOthers.end()) {
-            *error = Named(job) + ": " + job.after.ip + " is already held by " + held->second +
-                     ", which this set does not change";
+            *error = Named(job) + ": " + job.after.ip + " is already held by " +
+                     m_macs[held->second] + ", which this set does not change";
             return false;
         }
     }

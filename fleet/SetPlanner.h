@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <map>
+#include <unordered_map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -44,7 +45,7 @@ struct SetJob {
     int previousStep = -1;              // the camera's step before this one
     std::vector<std::size_t> waitsFor;  // jobs to be verified before this one is sent
     int wave = 0;
-    bool Unchanged() const { return NetSettings::Differences(before, after).empty(); }
+    bool Unchanged() const { return before == after; }
     // Moves onto a fixed address it does not have yet.
     bool Moves() const { return !missing && after.netMode != 1 && after.ip != before.ip; }
 };
@@ -82,7 +83,7 @@ private:
     // Each scanned camera's MAC and address, read once, and where each MAC was found.
     std::vector<std::string> m_macs;
     std::vector<std::string> m_ips;
-    std::multimap<std::string, std::size_t> m_byMac;
+    std::unordered_multimap<std::string, std::size_t> m_byMac;
 };
 
 }  // namespace orvex

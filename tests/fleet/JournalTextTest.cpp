@@ -3,11 +3,16 @@
 #include <gtest/gtest.h>
 #include <json/json.h>
 
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "fleet/CameraName.h"
 #include "fleet/IsoTime.h"
 #include "fleet/JournalPairs.h"
+#include "fleet/JournalReader.h"
 
 namespace {
 
@@ -84,6 +89,35 @@ TEST(JournalPairsTest, EachChangeOnceWithItsResultAndTheUnansweredAtTheEnd) {
     EXPECT_EQ(changes[3]["result"], orvex::JournalPairs::kNoResult);
     EXPECT_EQ(changes[4]["mac"], "M5");
     EXPECT_EQ(changes[4]["result"], orvex::JournalPairs::kNoResult);
+}
+
+// Lines cut across the reader's blocks, a line longer than any entry (dropped whole, not
+// read as the entries its tail might look like), and a last line without its line end.
+TEST(JournalReaderTest, LongLinesAreSkippedWholeAndEntriesAcrossBlocksReadWhole) {
+    char dir[] = "/tmp/orvex-journal-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    const std::string path = std::string(dir) + "/journal.jsonl";
+    const auto entry = [](int n, std::size_t pad) {
+        return "{\"time\":\"2026-01-01T10:00:00Z\",\"n\":" + std::to_string(n) + ",\"pad\":\"" +
+               std::string(pad, 'p') + "\"}";
+    };
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << entry(1, 70000) << "\n";  // across the first block's end
+        // Two MiB of one line whose tail reads as an entry of its own.
+        out << std::string(2 * 1024 * 1024, 'x') << entry(99, 0) << "\n";
+        out << entry(2, 10) << "\n\n" << entry(3, 10);  // the last without its line end
+    }
+    orvex::JournalReader reader;
+    std::string error;
+    ASSERT_TRUE(reader.Open(path, &error)) << error;
+    std::vector<int> read;
+    for (Json::Value e; reader.Next(&e);) read.push_back(e["n"].asInt());
+    EXPECT_EQ(read, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(reader.Skipped(), 1u);
+    EXPECT_TRUE(reader.Error().empty()) << reader.Error();
+    std::remove(path.c_str());
+    rmdir(dir);
 }
 
 }  // namespace

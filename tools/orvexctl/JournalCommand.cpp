@@ -109,8 +109,9 @@ int Parse(const Arguments& args, JournalOptions* o) {
 
 bool Chosen(const JournalOptions& o, const Json::Value& change) {
     if (!o.mac.empty() && Field(change, "mac") != o.mac) return false;
+    if (o.since == INT64_MIN && o.until == INT64_MAX) return true;
     std::int64_t t = 0;
-    if (!orvex::IsoTime::Parse(Field(change, "time"), &t)) return o.since == INT64_MIN && o.until == INT64_MAX;
+    if (!orvex::IsoTime::Parse(Field(change, "time"), &t)) return false;
     return t >= o.since && t <= o.until;
 }
 
@@ -161,15 +162,17 @@ int RunJournal(const Arguments& args) {
             return;
         }
         if (!chosen) return;
+        if (o.format == Format::kJson) {
+            out.Add((listed++ ? ",\n  " : "\n  ") + orvex::JsonText(change, false));
+            return;
+        }
         std::vector<std::string> cells = {Field(change, "time"),   Field(change, "program"),
                                           Field(change, "action"), Field(change, "adapter"),
                                           Field(change, "mac"),    Field(change, "ip"),
                                           What(change),            Field(change, "result"),
                                           Field(change, "result_text")};
         for (std::string& cell : cells) cell = Escaped(cell);
-        if (o.format == Format::kJson) {
-            out.Add((listed ? ",\n  " : "\n  ") + orvex::JsonText(change, false));
-        } else if (o.format == Format::kCsv) {
+        if (o.format == Format::kCsv) {
             out.Add(orvex::CameraReport::CsvRow(cells));
         } else {
             out.Add(cells[0] + "  " + cells[1] + "  " + cells[2] + "  " + cells[4] + "  " +
@@ -178,7 +181,7 @@ int RunJournal(const Arguments& args) {
         ++listed;
     });
     Json::Value entry;
-    while (reader.Next(&entry)) pairs.Add(entry);
+    while (reader.Next(&entry)) pairs.Add(std::move(entry));
     pairs.Finish();
     if (reader.Skipped() > 0)
         std::cerr << "orvexctl: " << path << ": " << reader.Skipped()
