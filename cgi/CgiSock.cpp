@@ -299,7 +299,14 @@ BOOL CCgiSock::SendCgiCmd_UpgradeFile(const char* url, int timeout, const std::w
             break;
         }
         const std::string localPath = Narrow(filePath);
-        file.reset(std::fopen(localPath.c_str(), "rb"));
+        std::shared_ptr<const std::string> image;
+        {
+            std::lock_guard<std::mutex> guard(m_imageLock);
+            image = m_uploadImage;
+        }
+        // The bytes checked when the file was chosen, never the file as it is now.
+        file.reset(image ? fmemopen(const_cast<char*>(image->data()), image->size(), "rb")
+                         : std::fopen(localPath.c_str(), "rb"));
         if (!file) {
             m_nRetVal = 26;
             break;
@@ -324,6 +331,11 @@ BOOL CCgiSock::SendCgiCmd_UpgradeFile(const char* url, int timeout, const std::w
     CloseSocket();
     TraceMsg("\r\n---SendCgiCmd_UpgradeFile---end---bRet=%d---m_nRetVal=%d---", result, m_nRetVal);
     return result;
+}
+
+void CCgiSock::SetUploadImage(std::shared_ptr<const std::string> bytes) {
+    std::lock_guard<std::mutex> guard(m_imageLock);
+    m_uploadImage = std::move(bytes);
 }
 
 BOOL CCgiSock::SendUpload(const std::string& header, const std::string& partHeader, std::FILE* file,

@@ -2,6 +2,8 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
+#include <mutex>
 #include <string>
 
 #include "cgi/TcpStream.h"
@@ -49,6 +51,9 @@ public:
     // code then tells whether a whole 2xx reply followed).
     BOOL SendCgiCmd_UpgradeFile(const char* url, int timeout, const std::wstring& filePath,
                                 const std::wstring& checksum);
+    // The bytes the next uploads send in place of reading the file at their path (which
+    // still names the file in the request); none (nullptr): the path is read.
+    void SetUploadImage(std::shared_ptr<const std::string> bytes);
     // Sets the abort flag and shuts the exchange's socket down (the worker closes it).
     void Abort();
     void ClearAbort() { m_bAbort = 0; }
@@ -97,6 +102,8 @@ private:
                     long long fileLen, const std::string& trailer);
 
     TcpStream m_stream;  // the socket of the exchange in progress
+    std::mutex m_imageLock;
+    std::shared_ptr<const std::string> m_uploadImage;  // guarded by m_imageLock
 };
 
 }  // namespace orvex

@@ -16,14 +16,15 @@ std::vector<UpgradeOutcome> BatchUpgrade::Run(const std::vector<UpgradeTarget>& 
     AddressesInUse inUse;
     // After a stop request no camera is handed out; the ones in flight end interrupted.
     BatchRunner::Run(targets.size(), parallel, plan.stop, [&](std::size_t i) {
-        if (progress) progress(i, 0, kRunStarting, L"", 0, 0);
         RunFollower follower(scan, &inUse, targets[i].host, targets[i].port, targets[i].source);
         UpgradeRun run(targets[i], plan, scan ? &follower : nullptr,
                        [&progress, i](int status, int phase, const std::wstring& text,
                                       long long sent, long long total) {
                            if (progress) progress(i, status, phase, text, sent, total);
                        });
-        outcomes[i] = run.Run();  // each run writes its own slot
+        outcomes[i] = run.Run([&progress, i] {  // each run writes its own slot
+            if (progress) progress(i, 0, kRunStarting, L"", 0, 0);
+        });
         if (ended) ended(i, outcomes[i]);
         if (progress) progress(i, outcomes[i].status, kRunEnded, outcomes[i].text, 0, 0);
     });

@@ -15,8 +15,9 @@ class BatchUpgrade {
 public:
     static constexpr int kRunEnded = -1;
     static constexpr int kRunStarting = -2;
-    // Told once with the phase kRunStarting before anything is asked of a camera (index
-    // into the targets), on the thread that runs it; each second while it runs, on its
+    // Told once with the phase kRunStarting before any change is asked of a camera (index
+    // into the targets; never for a camera left unchanged, refused or only looked at in a
+    // dry run), on the thread that runs it; each second while it runs, on its
     // tick thread; and once more when its run has ended, with the phase kRunEnded.
     using Progress = std::function<void(std::size_t index, int status, int phase,
                                         const std::wstring& text, long long sent, long long total)>;

@@ -24,14 +24,18 @@ std::string Seconds(double seconds) {
 
 std::string UpgradeReport::Verdict(const UpgradeOutcome& outcome) {
     if (outcome.interrupted) return "interrupted";
-    if (!outcome.started && outcome.failure.empty()) return "not started";
+    if (outcome.unchanged) return "unchanged";
+    if (outcome.dryRun) return "would upgrade";
+    if (outcome.refused || (!outcome.started && outcome.failure.empty())) return "not started";
     if (!outcome.failure.empty() || outcome.status != kStatusComplete) return "failed";
     return outcome.verified ? "verified" : "not verified";
 }
 
-bool UpgradeReport::AllVerified(const std::vector<UpgradeOutcome>& outcomes) {
+bool UpgradeReport::AllSucceeded(const std::vector<UpgradeOutcome>& outcomes) {
     for (const UpgradeOutcome& outcome : outcomes) {
-        if (Verdict(outcome) != "verified") return false;
+        const std::string verdict = Verdict(outcome);
+        if (verdict != "verified" && verdict != "unchanged" && verdict != "would upgrade")
+            return false;
     }
     return true;
 }
@@ -43,8 +47,11 @@ std::string UpgradeReport::Text(const std::vector<UpgradeOutcome>& outcomes) {
                 "\tstatus " + std::to_string(o.status) + " " + Utf8(o.text) +
                 (o.failure.empty() ? "" : ": " + o.failure) + "\tversion " +
                 (o.versionBefore.empty() ? "?" : o.versionBefore) + " -> " +
-                (o.versionAfter.empty() ? "?" : o.versionAfter) + "\t" + Seconds(o.seconds) +
-                " s\n";
+                (o.versionAfter.empty() ? (o.expected.empty() ? "?" : o.expected) : o.versionAfter) +
+                "\t" + Seconds(o.seconds) + " s" +
+                (o.firmwareSha256.empty() ? "" : "\t" + std::to_string(o.firmwareBytes) +
+                                                     " bytes, SHA-256 " + o.firmwareSha256) +
+                "\n";
     }
     return text;
 }
@@ -52,13 +59,14 @@ std::string UpgradeReport::Text(const std::vector<UpgradeOutcome>& outcomes) {
 std::string UpgradeReport::Csv(const std::vector<UpgradeOutcome>& outcomes) {
     std::string out =
         "host,port,mac,verdict,status,text,version_before,version_after,expected,seconds,"
-        "http_status,reason,journal\r\n";
+        "http_status,reason,journal,firmware_file,firmware_bytes,firmware_sha256,download_url\r\n";
     for (const UpgradeOutcome& o : outcomes) {
         out += CameraReport::CsvRow(
             {o.target.host, std::to_string(o.target.port), o.target.mac, Verdict(o),
              std::to_string(o.status), Utf8(o.text), o.versionBefore, o.versionAfter, o.expected,
              Seconds(o.seconds), o.httpStatus ? std::to_string(o.httpStatus) : "", o.failure,
-             o.journal});
+             o.journal, o.firmwareFile, o.firmwareSha256.empty() ? "" : std::to_string(o.firmwareBytes),
+             o.firmwareSha256, o.downloadUrl});
     }
     return out;
 }
@@ -83,11 +91,22 @@ std::string UpgradeReport::Json(const std::vector<UpgradeOutcome>& outcomes) {
         r["httpStatus"] = o.httpStatus;
         r["reason"] = o.failure;
         r["journal"] = o.journal;
+        r["firmware_file"] = o.firmwareFile;
+        r["firmware_bytes"] = static_cast<Json::UInt64>(o.firmwareBytes);
+        r["firmware_sha256"] = o.firmwareSha256;
+        r["download_url"] = o.downloadUrl;
         if (Verdict(o) == "verified") ++completed;
         results.append(r);
     }
+    int unchanged = 0, failed = 0;
+    for (const UpgradeOutcome& o : outcomes) {
+        const std::string verdict = Verdict(o);
+        unchanged += verdict == "unchanged" ? 1 : 0;
+        failed += verdict != "verified" && verdict != "unchanged" && verdict != "would upgrade";
+    }
     document["completed"] = completed;
-    document["failed"] = static_cast<int>(outcomes.size()) - completed;
+    document["unchanged"] = unchanged;
+    document["failed"] = failed;
     return JsonText(document);
 }
 
@@ -121,6 +140,12 @@ Json::Value UpgradeReport::StartEntry(const UpgradeTarget& target, const std::st
     return entry;
 }
 
+void UpgradeReport::AddFirmwareFile(Json::Value& entry, const FirmwareFile& file) {
+    if (!file.Bytes()) return;
+    entry["firmware"]["bytes"] = static_cast<Json::UInt64>(file.Size());
+    entry["firmware"]["sha256"] = file.Sha256();
+}
+
 Json::Value UpgradeReport::ResultEntry(const UpgradeOutcome& o, const std::string& firmware,
                                        const std::string& id) {
     Json::Value entry(Json::objectValue);
@@ -132,6 +157,11 @@ Json::Value UpgradeReport::ResultEntry(const UpgradeOutcome& o, const std::strin
     entry["firmware"]["before"] = o.versionBefore;
     entry["firmware"]["after"] = o.versionAfter;
     entry["firmware"]["expected"] = o.expected;
+    if (!o.downloadUrl.empty()) entry["firmware"]["url"] = o.downloadUrl;
+    if (!o.firmwareSha256.empty()) {
+        entry["firmware"]["bytes"] = static_cast<Json::UInt64>(o.firmwareBytes);
+        entry["firmware"]["sha256"] = o.firmwareSha256;
+    }
     entry["result"] = o.started ? Verdict(o) : "not started";
     entry["result_text"] = platform::CodePage::WideToUtf8(o.text);
     return entry;

@@ -15,10 +15,12 @@ public:
     static std::string Text(const std::vector<UpgradeOutcome>& outcomes);
     // CSV with a header row (RFC 4180 quoting, CR LF).
     static std::string Csv(const std::vector<UpgradeOutcome>& outcomes);
-    // {"results": [...], "completed": N, "failed": N}
+    // {"results": [...], "completed": N, "unchanged": N, "failed": N}
     static std::string Json(const std::vector<UpgradeOutcome>& outcomes);
-    // "verified", "not verified" (completed, the version did not change as it should) or
-    // "failed".
+    // "verified", "not verified" (completed, the version did not change as it should),
+    // "failed", "unchanged" (already at the version: sent nothing), "not started" (refused
+    // before anything was sent, or never reached), "would upgrade" (a dry run), or
+    // "interrupted".
     static std::string Verdict(const UpgradeOutcome& outcome);
     // The result of setting a camera's UID (code 0 success, 3 authentication, 1 other).
     static std::string SetUidCsv(const std::string& host, int port, const std::string& uid,
@@ -32,8 +34,11 @@ public:
                                   const std::string& firmware, const std::string& id);
     static Json::Value ResultEntry(const UpgradeOutcome& outcome, const std::string& firmware,
                                    const std::string& id);
-    // True when every camera completed and was verified.
-    static bool AllVerified(const std::vector<UpgradeOutcome>& outcomes);
+    // The size and SHA-256 of the file an entry's upload sends.
+    static void AddFirmwareFile(Json::Value& entry, const FirmwareFile& file);
+    // True when every camera was verified, or left unchanged, or (a dry run) would be
+    // upgraded.
+    static bool AllSucceeded(const std::vector<UpgradeOutcome>& outcomes);
 };
 
 }  // namespace orvex

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "fleet/FirmwareOffer.h"
+#include "fleet/UpgradeDecision.h"
 #include "platform/CodePage.h"
 #include "platform/TextUtil.h"
 #include "resources/StringTable.h"
@@ -81,11 +83,25 @@ void UpgradeRun::Interrupt() {
     m_done.Set();
 }
 
-UpgradeOutcome UpgradeRun::Run() {
+UpgradeOutcome UpgradeRun::Run(const std::function<void()>& starting) {
     const auto start = std::chrono::steady_clock::now();
     UpgradeOutcome outcome;
     outcome.target = m_target;
+    if (m_plan.mode != UpgradePlan::kSmart) {
+        outcome.firmwareFile = m_plan.file;
+        outcome.firmwareBytes = m_plan.firmware.Size();
+        outcome.firmwareSha256 = m_plan.firmware.Sha256();
+    }
     outcome.versionBefore = ReadVersion(m_login, m_plan.mode);
+    // Only questions so far: whether there is anything to do is settled before any change.
+    if (!UpgradeDecision::Decide(m_plan, outcome)) {
+        outcome.seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        return outcome;
+    }
+    if (starting) starting();
+    // The upload sends the bytes that were checked, never the file as it is now.
+    m_engine.CgiOper().Sock().SetUploadImage(m_plan.firmware.Bytes());
 
     UpgradeTask task;
     std::memset(&task, 0, sizeof(task));
@@ -128,17 +144,20 @@ UpgradeOutcome UpgradeRun::Run() {
                        : ManualStatusText(outcome.status, 0, kLanguageEnglish).text;
     if (outcome.status != kStatusComplete) outcome.httpStatus = m_engine.HttpErrorStatus();
     outcome.text = WithHttpStatus(outcome.text, outcome.status, outcome.httpStatus);
+    if (m_plan.mode == UpgradePlan::kSmart && !m_engine.LatestName().empty()) {
+        // What this run's own question to the server gave, which the camera was told.
+        outcome.expected = CodePage::WideToOem(m_engine.LatestName());
+        outcome.downloadUrl = FirmwareOffer::Url(CodePage::WideToOem(m_engine.DownloadServer()),
+                                                 CodePage::WideToOem(m_engine.DownloadFile()));
+    }
+    // The engine found the version the same after all, and nobody asked for a reinstall.
+    outcome.unchanged = m_declinedSame && !outcome.interrupted;
     if (outcome.started && !outcome.interrupted && outcome.status == kStatusComplete) {
         outcome.versionAfter =
             ReadVersion(m_engine.Login(), m_plan.mode);  // where the camera is now
-        if (m_plan.mode == UpgradePlan::kSmart) {
-            outcome.expected = CodePage::WideToOem(m_engine.LatestName());
-            outcome.verified =
-                !outcome.versionAfter.empty() && outcome.versionAfter == outcome.expected;
-        } else {
-            outcome.verified =
-                !outcome.versionAfter.empty() && outcome.versionAfter != outcome.versionBefore;
-        }
+        outcome.verified = !outcome.versionAfter.empty() &&
+                           (outcome.expected.empty() ? outcome.versionAfter != outcome.versionBefore
+                                                     : outcome.versionAfter == outcome.expected);
     }
     outcome.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -169,6 +188,10 @@ int UpgradeRun::Tick(void* user) {
 
 int UpgradeRun::Confirm(void* user) {
     auto* run = static_cast<UpgradeRun*>(user);
+    if (!run->m_plan.reinstall) {
+        run->m_declinedSame = true;
+        return 1;
+    }
     const bool go = run->m_plan.confirm && run->m_plan.confirm(run->m_target.host);
     return go ? 0 : 1;
 }

@@ -1,10 +1,12 @@
 #pragma once
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <string>
 
 #include "discovery/CameraLookup.h"
+#include "fleet/FirmwareFile.h"
 #include "platform/ManualResetEvent.h"
 #include "upgrade/DelayFunc.h"
 #include "upgrade/UpgradeHandle.h"
@@ -16,12 +18,23 @@ struct UpgradePlan {
     enum Mode { kSmart, kWebUi, kSystem };
     Mode mode = kSmart;
     std::string file;  // the firmware file of a manual upgrade
+    // Its bytes as read and checked once (FirmwareFile::Read): what every upload sends.
+    FirmwareFile firmware;
     std::string
         version;  // smart: the version to ask the firmware server about (empty: the camera's own)
     std::string user;
     std::string password;
     // Smart: asked when the camera already runs the newest version; true continues.
     std::function<bool(const std::string& host)> confirm;
+    // Smart: a camera that already runs the server's newest version is left unchanged unless
+    // `reinstall`; a server offering an older version than the camera's is refused unless
+    // `allowOlder`. Manual: with `expectVersion`, a camera already at it is left unchanged
+    // (unless `reinstall`) and the upload is verified by it.
+    bool reinstall = false;
+    bool allowOlder = false;
+    std::string expectVersion;
+    // Reads versions and asks the firmware server, then stops: nothing is sent to a camera.
+    bool dryRun = false;
     // Set (nonzero) when the batch is to stop: runs in flight are aborted, no new one starts.
     const std::atomic<int>* stop = nullptr;
 };
@@ -44,13 +57,21 @@ struct UpgradeOutcome {
     std::string versionBefore;  // the version the run changes (sys_ver, or app_version for
                                 // Web UI firmware) before the run; "" when unreadable
     std::string versionAfter;   // the same, read again after a completed run
-    std::string expected;       // smart: the version the firmware server named
+    std::string expected;       // the version the run is to leave: the server's offer (smart),
+                                // --expect-version (manual)
+    std::string downloadUrl;    // smart: the URL the camera is (or would be) told to fetch
+    bool unchanged = false;     // already at that version: sent nothing
+    bool refused = false;       // not started for a reason of the plan's (in `failure`)
+    bool dryRun = false;        // a dry run that would upgrade it
     bool verified = false;      // completed, and the version changed as it should
     int httpStatus = 0;         // a failed run's last HTTP error status (404 ...), else 0
     bool started = false;       // the run began (the camera was asked)
     bool interrupted = false;   // stopped before its end (a signal); the status is as far as it got
     std::string failure;        // why the run could not go on, when not the camera's doing
     double seconds = 0;
+    std::string firmwareFile;  // manual: the file, its size and SHA-256 of the bytes sent
+    std::uint64_t firmwareBytes = 0;
+    std::string firmwareSha256;
     std::string journal;  // what the change journal holds of it: "written", "not written: WHY"
 };
 
@@ -68,8 +89,10 @@ public:
 
     UpgradeRun(UpgradeTarget target, const UpgradePlan& plan, CameraLookup* cameras,
                Progress progress);
-    // Runs to the end, or until the plan's stop flag is set (then ends "interrupted").
-    UpgradeOutcome Run();
+    // Reads the camera's version and decides (UpgradeDecision); a camera to be upgraded is
+    // announced through `starting` (before any change is asked of it) and run to the end,
+    // or until the plan's stop flag is set (then it ends "interrupted").
+    UpgradeOutcome Run(const std::function<void()>& starting = {});
     // Ends the run at once through the engine's own abort; callable from any thread.
     void Interrupt();
 
@@ -101,6 +124,7 @@ private:
     std::atomic<bool> m_interrupted{false};
     std::atomic<int> m_statusAtStop{0};
     std::atomic<int> m_final{0};
+    std::atomic<bool> m_declinedSame{false};  // the engine found the same version; not asked
 };
 
 }  // namespace orvex

@@ -9,6 +9,7 @@
 #include <map>
 #include <set>
 
+#include "tests/support/FirmwareImage.h"
 #include "tests/support/NetnsCommand.h"
 #include "tests/support/ParseJson.h"
 #include "tests/support/ProcessRunner.h"
@@ -167,7 +168,7 @@ TEST_F(Clones, EachIsFlaggedAndUpgradedAtItsOwnAddress) {
     for (const Json::Value& camera : document["cameras"]) EXPECT_TRUE(camera["sharedMac"].asBool()) << scan.out;
 
     const std::string file = "/tmp/orvex-clone-fw-" + std::to_string(getpid());
-    std::ofstream(file) << "ORVEXFW 1.7.18.1\n" << std::string(100000, 'c');
+    std::ofstream(file, std::ios::binary) << orvextest::FirmwareImage("1.7.18.1", 100000);
     const auto r = RunProcess(ctl, {"upgrade", "--from-scan", "--all", "--scan-seconds", "2", "--system", file,
                                     "--parallel", "2", "--format", "json"});
     unlink(file.c_str());

@@ -16,6 +16,7 @@
 #include <fstream>
 #include <thread>
 
+#include "tests/support/FirmwareImage.h"
 #include "tests/support/ParseJson.h"
 #include "tests/support/ProcessRunner.h"
 #include "tests/support/RealServers.h"
@@ -50,9 +51,7 @@ protected:
         dir = "/tmp/orvex-robust-" + std::to_string(getpid());
         ASSERT_EQ(system(("mkdir -p " + dir).c_str()), 0);
         firmware = dir + "/system.bin";
-        std::string bytes = "ORVEXFW 1.7.16.3\n";
-        bytes.resize(512 * 1024, 'f');
-        std::ofstream(firmware, std::ios::binary) << bytes;
+        std::ofstream(firmware, std::ios::binary) << orvextest::FirmwareImage("1.7.16.3", 512 * 1024);
     }
     void TearDown() override {
         unsetenv("ORVEX_TIME_SCALE");
@@ -95,9 +94,8 @@ TEST_F(Robust, CtrlCDuringTheThirdUploadStillWritesTheWholeReport) {
     camsim::WebFaults slow = fleet.Web(2).Config().faults;
     slow.uploadRate = 1024 * 1024;
     fleet.Web(2).SetFaults(slow);
-    std::string bytes = "ORVEXFW 1.7.16.3\n";
-    bytes.resize(2 * 1024 * 1024, 'f');
-    std::ofstream(firmware, std::ios::binary | std::ios::trunc) << bytes;
+    std::ofstream(firmware, std::ios::binary | std::ios::trunc)
+        << orvextest::FirmwareImage("1.7.16.3", 2 * 1024 * 1024);
     setenv("ORVEX_TIME_SCALE", "10", 1);
     const std::string report = dir + "/report.json";
     Steady::time_point signalled;
@@ -133,7 +131,7 @@ TEST_F(Robust, AClosedPipeDoesNotStopTheBatchAndAFullDiskIsAnError) {
     EXPECT_EQ(piped.status, 0) << piped.err;
     const std::string csv = ReadFile(report);
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 4) << csv;  // the header and three rows
-    EXPECT_EQ(std::count(csv.begin(), csv.end(), ','), 4 * 12) << csv;  // thirteen columns
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), ','), 4 * 16) << csv;  // seventeen columns
     for (int i = 0; i < 3; ++i) EXPECT_EQ(fleet.Web(i).Uploads().size(), 1u) << i;
     EXPECT_EQ(csv.find("failed"), std::string::npos) << csv;
 

@@ -4,6 +4,7 @@
 
 #include <fstream>
 
+#include "tests/support/FirmwareImage.h"
 #include "tests/support/ProcessRunner.h"
 #include "tests/support/TestClock.h"
 #include "tools/camsim/CameraFleet.h"
@@ -61,25 +62,30 @@ TEST_F(OrvexctlUpgrade, SmartRunPrintsEveryStatusAndSucceeds) {
               "status 38 This upgrade is completed\n");
 }
 
-TEST_F(OrvexctlUpgrade, SameVersionAsksAndEndOfInputCancels) {
+TEST_F(OrvexctlUpgrade, SameVersionIsLeftAloneUnlessReinstalledAndThenAsks) {
     auto s = firmware.Current();
     s.sameVersion = true;
     firmware.Change(s);
-    const auto cancelled = RunProcess(ToolPath("ORVEXCTL"), Args({"--smart", "--version", "1.7.15.4"}));
+    const auto left = RunProcess(ToolPath("ORVEXCTL"), Args({"--smart", "--yes"}));
+    EXPECT_EQ(left.status, 0) << left.err;
+    EXPECT_TRUE(left.err.empty()) << left.err;  // nothing to ask
+    EXPECT_EQ(left.out, "127.0.0.91:8091: already runs 1.7.15.4; nothing sent (--reinstall sends it again)\n");
+    const auto version = [&] { return RunProcess(ToolPath("ORVEXCTL"), Args({"--smart", "--reinstall", "--version", "1.7.15.4"})); };
+    const auto cancelled = version();
     EXPECT_EQ(cancelled.status, 1);
     EXPECT_NE(cancelled.err.find("The device is the latest firmware, Please confirm whether to continue the upgrade?"),
               std::string::npos);
     EXPECT_NE(cancelled.out.find("status 28 Cancel the upgrade\n"), std::string::npos) << cancelled.out;
-    const auto ok = RunProcess(ToolPath("ORVEXCTL"), Args({"--smart", "--version", "1.7.15.4"}), "ok\n");
+    const auto ok = RunProcess(ToolPath("ORVEXCTL"), Args({"--smart", "--reinstall", "--version", "1.7.15.4"}), "ok\n");
     EXPECT_EQ(ok.status, 0) << ok.out;
-    const auto yes = RunProcess(ToolPath("ORVEXCTL"), Args({"--smart", "--version", "1.7.15.4", "--yes"}));
+    const auto yes = RunProcess(ToolPath("ORVEXCTL"), Args({"--smart", "--reinstall", "--version", "1.7.15.4", "--yes"}));
     EXPECT_EQ(yes.status, 0);
     EXPECT_TRUE(yes.err.empty());
 }
 
 TEST_F(OrvexctlUpgrade, ManualRunsAndTheirFailures) {
     const std::string path = "/tmp/orvex-ctl-fw-" + std::to_string(getpid());
-    std::ofstream(path) << "ORVEXFW 1.7.15.6\n";
+    std::ofstream(path, std::ios::binary) << orvextest::FirmwareImage("1.7.15.6");
     const auto web = RunProcess(ToolPath("ORVEXCTL"), Args({"--webui", path}));
     EXPECT_EQ(web.status, 0);
     EXPECT_EQ(web.out.substr(0, 10), "status -1\n");
@@ -88,9 +94,11 @@ TEST_F(OrvexctlUpgrade, ManualRunsAndTheirFailures) {
     const auto denied = RunProcess(ToolPath("ORVEXCTL"), Args({"--system", path}, "wrong"));
     EXPECT_EQ(denied.status, 1);
     EXPECT_EQ(denied.out, "status -1\nstatus 3 ERROR Incorrect username or password\n");
+    // A file that cannot be read is refused before the camera is asked anything.
     const auto missing = RunProcess(ToolPath("ORVEXCTL"), Args({"--system", "/nonexistent.bin"}));
-    EXPECT_EQ(missing.status, 1);
-    EXPECT_NE(missing.out.find("status 37 System Firmware upgrade failed\n"), std::string::npos);
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(missing.err, "orvexctl: /nonexistent.bin: cannot be read: No such file or directory; nothing sent\n");
+    EXPECT_TRUE(missing.out.empty()) << missing.out;
     unlink(path.c_str());
 }
 

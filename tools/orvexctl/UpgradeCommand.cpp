@@ -41,6 +41,11 @@ struct UpgradeOptions {
     bool smart = false;
     std::string version, webUi, system;
     bool yes = false;
+    bool force = false;
+    bool reinstall = false;
+    bool allowOlder = false;
+    bool dryRun = false;
+    std::string expectVersion;
     long parallel = 4;
     long lockSeconds = 30;
     Format format = Format::kText;
@@ -57,7 +62,8 @@ int ParseUpgradeOptions(const Arguments& args, UpgradeOptions* o) {
         if (common == CommonOptions::kTaken) continue;
         static const char* const kValued[] = {"--host",     "--hosts",       "--port",  "--bind",
                                               "--user",     "--version",     "--webui", "--system",
-                                              "--parallel", "--scan-seconds", "--lock-seconds"};
+                                              "--parallel", "--scan-seconds", "--lock-seconds",
+                                              "--expect-version"};
         bool valued = false;
         for (const char* name : kValued) valued = valued || arg == name;
         if (valued) {
@@ -67,6 +73,7 @@ int ParseUpgradeOptions(const Arguments& args, UpgradeOptions* o) {
             if (arg == "--hosts") o->hostFiles.push_back(*value);
             if (arg == "--user") o->user = *value;
             if (arg == "--version") o->version = *value;
+            if (arg == "--expect-version") o->expectVersion = *value;
             if (arg == "--webui") o->webUi = *value;
             if (arg == "--system") o->system = *value;
             if (arg == "--bind") {
@@ -93,6 +100,14 @@ int ParseUpgradeOptions(const Arguments& args, UpgradeOptions* o) {
             o->smart = true;
         } else if (arg == "--yes") {
             o->yes = true;
+        } else if (arg == "--force") {
+            o->force = true;
+        } else if (arg == "--reinstall") {
+            o->reinstall = true;
+        } else if (arg == "--allow-older") {
+            o->allowOlder = true;
+        } else if (arg == "--dry-run") {
+            o->dryRun = true;
         } else if (arg == "--from-scan") {
             o->fromScan = true;
         } else if (arg == "--all") {
@@ -105,6 +120,10 @@ int ParseUpgradeOptions(const Arguments& args, UpgradeOptions* o) {
     if (modes != 1)
         return BadArguments("upgrade takes exactly one of --smart, --webui FILE, --system FILE");
     if (!o->smart && !o->version.empty()) return BadArguments("--version goes with --smart");
+    if (o->smart && !o->expectVersion.empty())
+        return BadArguments("--expect-version goes with --webui FILE or --system FILE");
+    if (o->smart && o->force) return BadArguments("--force goes with --webui FILE or --system FILE");
+    if (!o->smart && o->allowOlder) return BadArguments("--allow-older goes with --smart");
     const std::string& file = o->webUi.empty() ? o->system : o->webUi;
     if (!file.empty() && !orvex::FirmwarePathFits(CodePage::AnsiToWide(file))) {
         return BadArguments(
@@ -128,11 +147,27 @@ std::string Report(const UpgradeOptions& o, const std::vector<orvex::UpgradeOutc
     return o.output.ToFile() ? orvex::UpgradeReport::Text(outcomes) : "";
 }
 
+// The firmware file, read and checked before any camera is contacted; 0, or the exit
+// status of a refusal (after its message).
+int ReadFirmware(const UpgradeOptions& o, orvex::FirmwareFile* firmware) {
+    if (o.smart) return 0;
+    *firmware = orvex::FirmwareFile::Read(o.webUi.empty() ? o.system : o.webUi);
+    if (firmware->Refused() == orvex::FirmwareFile::Refusal::kNone) return 0;
+    if (o.force && firmware->Overridable()) {
+        std::cerr << "orvexctl: " << firmware->Why() << "; sent all the same (--force)" << std::endl;
+        return 0;
+    }
+    return BadArguments(firmware->Why() +
+                        (firmware->Overridable() ? "; nothing sent (--force sends it)" : "; nothing sent"));
+}
+
 }  // namespace
 
 int RunUpgrade(const Arguments& args) {
     UpgradeOptions o;
     if (const int bad = ParseUpgradeOptions(args, &o)) return bad;
+    orvex::FirmwareFile firmware;
+    if (const int refused = ReadFirmware(o, &firmware)) return refused;
     const std::atomic<int>* stop = &StopSignals::Flag();
 
     TargetList list(o.port);
@@ -152,7 +187,7 @@ int RunUpgrade(const Arguments& args) {
             o.all ? orvex::AdapterScan::AllAdapters() : orvex::AdapterScan::ForAddresses(o.binds);
         std::vector<std::string> adapters;
         for (const orvex::ScanSource& source : sources) adapters.push_back(source.ip);
-        if (!lock.Acquire(adapters, static_cast<double>(o.lockSeconds), stop, &error)) {
+        if (!o.dryRun && !lock.Acquire(adapters, static_cast<double>(o.lockSeconds), stop, &error)) {
             std::cerr << "orvexctl: " << error << std::endl;
             return StopSignals::ExitStatus(1);
         }
@@ -186,7 +221,7 @@ int RunUpgrade(const Arguments& args) {
             const std::string source = orvex::AdapterScan::RouteSource(t.host);
             if (!source.empty()) adapters.push_back(source);
         }
-        if (!lock.Acquire(adapters, static_cast<double>(o.lockSeconds), stop, &error)) {
+        if (!o.dryRun && !lock.Acquire(adapters, static_cast<double>(o.lockSeconds), stop, &error)) {
             std::cerr << "orvexctl: " << error << std::endl;
             return StopSignals::ExitStatus(1);
         }
@@ -199,7 +234,12 @@ int RunUpgrade(const Arguments& args) {
                 : !o.webUi.empty() ? orvex::UpgradePlan::kWebUi
                                    : orvex::UpgradePlan::kSystem;
     plan.file = o.smart ? "" : (!o.webUi.empty() ? o.webUi : o.system);
+    plan.firmware = firmware;
     plan.version = o.version;
+    plan.reinstall = o.reinstall;
+    plan.allowOlder = o.allowOlder;
+    plan.expectVersion = o.expectVersion;
+    plan.dryRun = o.dryRun;
     plan.user = o.user;
     plan.stop = stop;
     plan.confirm = [&question](const std::string& host) { return question.Ask(host); };
@@ -220,7 +260,7 @@ int RunUpgrade(const Arguments& args) {
     orvex::ChangeJournal journal("orvexctl", [](const std::string& message) {
         std::cerr << "orvexctl: " << message << "; the upgrades go on unrecorded" << std::endl;
     });
-    const std::string firmware = o.smart ? "smart" : plan.file;
+    const std::string firmwareName = o.smart ? "smart" : plan.file;
     std::vector<std::string> ids(targets.size()), recorded(targets.size());
     const auto adapterOf = [&](const orvex::UpgradeTarget& t) {
         const int source = t.source;
@@ -236,12 +276,10 @@ int RunUpgrade(const Arguments& args) {
             if (phase == orvex::BatchUpgrade::kRunStarting) {
                 // On record before the camera is asked anything.
                 ids[index] = orvex::ChangeJournal::NewId();
-                recorded[index] = journal.Append(orvex::UpgradeReport::StartEntry(
-                                                     targets[index], adapterOf(targets[index]),
-                                                     firmware, ids[index]),
-                                                 &why)
-                                      ? "written"
-                                      : "not written: " + why;
+                Json::Value entry = orvex::UpgradeReport::StartEntry(
+                    targets[index], adapterOf(targets[index]), firmwareName, ids[index]);
+                orvex::UpgradeReport::AddFirmwareFile(entry, firmware);
+                recorded[index] = journal.Append(entry, &why) ? "written" : "not written: " + why;
                 return;
             }
             if (showProgress) {
@@ -251,7 +289,11 @@ int RunUpgrade(const Arguments& args) {
         },
         [&](std::size_t index, orvex::UpgradeOutcome& outcome) {
             std::string why;
-            if (!journal.Append(orvex::UpgradeReport::ResultEntry(outcome, firmware, ids[index]),
+            if (ids[index].empty()) {
+                outcome.journal = "not needed: nothing was sent";
+                return;
+            }
+            if (!journal.Append(orvex::UpgradeReport::ResultEntry(outcome, firmwareName, ids[index]),
                                 &why) &&
                 recorded[index] == "written")
                 recorded[index] = "not written: " + why + " (its result)";
@@ -273,7 +315,17 @@ int RunUpgrade(const Arguments& args) {
     if (targets.size() == 1 && !outcomes[0].failure.empty()) {
         std::cerr << "orvexctl: " << labels[0] << ": " << outcomes[0].failure << std::endl;
     }
-    const int status = orvex::UpgradeReport::AllVerified(outcomes) && written ? 0 : 1;
+    if (targets.size() == 1 && outcomes[0].unchanged && o.format == Format::kText &&
+        !o.output.ToFile()) {
+        std::cout << labels[0] << ": already runs " << outcomes[0].versionBefore
+                  << "; nothing sent (--reinstall sends it again)" << std::endl;
+    }
+    if (targets.size() == 1 && outcomes[0].dryRun && o.format == Format::kText && !o.output.ToFile()) {
+        std::cout << labels[0] << ": would upgrade " << outcomes[0].versionBefore << " -> "
+                  << (outcomes[0].expected.empty() ? "a new version" : outcomes[0].expected)
+                  << std::endl;
+    }
+    const int status = orvex::UpgradeReport::AllSucceeded(outcomes) && written ? 0 : 1;
     return StopSignals::ExitStatus(status);
 }
 
