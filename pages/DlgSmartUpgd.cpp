@@ -7,6 +7,7 @@
 #include "fleet/AdapterScan.h"
 #include "pages/PageMessages.h"
 #include "pages/TickText.h"
+#include "fleet/FirmwareOffer.h"
 #include "pages/WindowJournal.h"
 #include "pages/WindowSiteLock.h"
 #include "resources/StringTable.h"
@@ -181,9 +182,12 @@ void CDlgSmartUpgd::OnHandleCloseSmartUpgd() {
     TraceMsg("\r\n---OnHandleCloseSmartUpgd---");
     const int status = m_Upgrade.Status();
     const std::wstring latest = m_Upgrade.LatestName();
+    using platform::CodePage;
     WindowJournal::Instance().Upgrade(
-        m_Device, "smart", platform::CodePage::WideToUtf8(latest), status,
-        SmartStatusText(status, 0, m_Upgrade.SysVer(), latest, kLanguageEnglish).text, m_journalId);
+        m_Device, "smart", CodePage::WideToUtf8(latest), status,
+        SmartStatusText(status, 0, m_Upgrade.SysVer(), latest, kLanguageEnglish).text, m_journalId,
+        FirmwareOffer::Url(CodePage::WideToOem(m_Upgrade.DownloadServer()),
+                           CodePage::WideToOem(m_Upgrade.DownloadFile())));
     StopSmartUpgrade();
     const std::string ip = platform::Trim(platform::FieldString(m_Device.szIp));
     if (!ip.empty()) EnableItem(IDC_SMART_UPGRADE, true);

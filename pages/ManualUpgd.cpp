@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "fleet/AdapterScan.h"
+#include "pages/FirmwareFileText.h"
 #include "pages/PageMessages.h"
 #include "pages/TickText.h"
 #include "pages/WindowJournal.h"
@@ -14,6 +15,7 @@
 #include "resources/Resource.h"
 #include "ui/UiLanguage.h"
 #include "ui/UiServices.h"
+#include "cgi/TraceMsg.h"
 #include "upgrade/CameraFollower.h"
 #include "upgrade/UpgradeLogin.h"
 #include "upgrade/UpgradeStatusText.h"
@@ -78,7 +80,21 @@ void CManualUpgd::OnCommand(int id) {
 
 void CManualUpgd::OnOpen() {
     const std::wstring path = UiServices::Current()->OpenFileName(L"Firmware(*.bin)|*.bin|");
-    if (!path.empty()) SetItemText(IDC_MANUAL_FILE, path);
+    if (!path.empty() && TakeFirmware(path)) SetItemText(IDC_MANUAL_FILE, path);
+}
+
+bool CManualUpgd::TakeFirmware(const std::wstring& path) {
+    m_firmware = FirmwareFile::Read(platform::CodePage::WideToOem(path));
+    if (m_firmware.Refused() != FirmwareFile::Refusal::kNone) {
+        SetItemText(IDC_MANUAL_FILE, L"");
+        SetItemText(IDC_MANUAL_STATUS, L"");
+        UiServices::Current()->MessageBox(FirmwareFileText::Refusal(m_firmware),
+                                          UiLanguage::Load(IDS_PROMPT), BoxIcon::kWarning);
+        m_firmware = FirmwareFile();
+        return false;
+    }
+    SetItemText(IDC_MANUAL_STATUS, FirmwareFileText::Summary(m_firmware));
+    return true;
 }
 
 void CManualUpgd::OnUpgrade() {
@@ -92,6 +108,8 @@ void CManualUpgd::OnUpgrade() {
         InformationBox(IDS_PATH_TOO_LONG);  // cut short, it would name another file
         return;
     }
+    // The file read when it was chosen; one named some other way is read and checked now.
+    if (platform::CodePage::WideToOem(path) != m_firmware.Path() && !TakeFirmware(path)) return;
     m_Login = UpgradeLoginFor(m_Device, m_strUser, m_strPassword);
     std::memset(&m_Task, 0, sizeof(m_Task));
     using platform::CodePage;
@@ -109,8 +127,11 @@ void CManualUpgd::OnUpgrade() {
         AdapterScan::RouteSource(platform::Trim(platform::FieldString(m_Device.szIp)));
     if (!adapter.empty() && !WindowSiteLock::Instance().Take(adapter, kLockHolder)) return;
     m_Upgrade.Prepare(1, m_Login, m_Task);
+    // The bytes checked, whatever happens to the file from now on.
+    m_Upgrade.CgiOper().Sock().SetUploadImage(m_firmware.Bytes());
+    TraceMsg("\r\n---ManualUpgrade---%s---", m_firmware.Summary().c_str());
     const std::string file = CodePage::WideToUtf8(path);
-    m_journalId = WindowJournal::Instance().UpgradeStarted(m_Device, file);
+    m_journalId = WindowJournal::Instance().UpgradeStarted(m_Device, file, &m_firmware);
     // The tick first (its thread may have been refused when the dialog opened), then the
     // worker; without either the run ends here, said on the status line.
     if ((!m_Timer.HasThread() && !m_Timer.InitTimer(this)) || !m_Upgrade.InitUpgradeThread()) {

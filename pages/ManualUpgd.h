@@ -4,6 +4,7 @@
 
 #include "discovery/CameraLookup.h"
 #include "discovery/DeviceRecord.h"
+#include "fleet/FirmwareFile.h"
 #include "ui/CDialog.h"
 #include "ui/WorkerBox.h"
 #include "upgrade/DelayFunc.h"
@@ -45,11 +46,15 @@ protected:
 private:
     void OnOpen();
     void OnUpgrade();
+    // Reads and checks the file at `path` once; false (after a box saying why) when it may
+    // not be sent. The status line then names its size and SHA-256.
+    bool TakeFirmware(const std::wstring& path);
     void StopManualUpgrade();
     static int OnTimerTick(void* user);
 
     WorkerBox m_boxes;
     std::string m_journalId;  // of the run going, in the change journal
+    FirmwareFile m_firmware;  // the file chosen, as read and checked: what the upload sends
 };
 
 }  // namespace orvex

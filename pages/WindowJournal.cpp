@@ -4,6 +4,7 @@
 #include "fleet/BatchSet.h"
 #include "fleet/NetSettings.h"
 #include "fleet/SetReport.h"
+#include "fleet/UpgradeReport.h"
 #include "pages/WindowSiteLock.h"
 #include "platform/CodePage.h"
 #include "resources/Resource.h"
@@ -97,7 +98,8 @@ void WindowJournal::Write(Pending& pending, const char* result, int code) {
     m_journal.Append(entry);
 }
 
-std::string WindowJournal::UpgradeStarted(const DeviceRecord& camera, const std::string& firmware) {
+std::string WindowJournal::UpgradeStarted(const DeviceRecord& camera, const std::string& firmware,
+                                          const FirmwareFile* file) {
     const std::string id = ChangeJournal::NewId();
     Json::Value entry(Json::objectValue);
     entry["action"] = "upgrade";
@@ -106,13 +108,14 @@ std::string WindowJournal::UpgradeStarted(const DeviceRecord& camera, const std:
     entry["mac"] = MacText(camera);
     entry["ip"] = NetSettings::Of(camera).ip;
     entry["firmware"]["file"] = firmware;
+    if (file) UpgradeReport::AddFirmwareFile(entry, *file);
     m_journal.Append(entry);
     return id;
 }
 
 void WindowJournal::Upgrade(const DeviceRecord& camera, const std::string& firmware,
                             const std::string& expected, int status, const std::wstring& text,
-                            const std::string& id) {
+                            const std::string& id, const std::string& url) {
     Json::Value entry(Json::objectValue);
     entry["action"] = "upgrade";
     entry["phase"] = "result";
@@ -123,6 +126,7 @@ void WindowJournal::Upgrade(const DeviceRecord& camera, const std::string& firmw
     entry["firmware"]["before"] =
         CodePage::WideToUtf8(CodePage::FieldToWide(camera.szVersion, sizeof(camera.szVersion)));
     entry["firmware"]["after"] = expected;
+    if (!url.empty()) entry["firmware"]["url"] = url;
     entry["result"] = status == kStatusComplete ? "completed" : "failed";
     entry["result_text"] = CodePage::WideToUtf8(text);
     m_journal.Append(entry);

@@ -5,6 +5,7 @@
 
 #include "discovery/DeviceRecord.h"
 #include "fleet/ChangeJournal.h"
+#include "fleet/FirmwareFile.h"
 
 namespace orvex {
 
@@ -27,14 +28,16 @@ public:
     void Expire();
     // Writes every set still awaiting its reply as "no reply" (the window is closing).
     void Flush();
-    // A firmware upgrade run about to start; `firmware` names the file, or "smart". The
-    // id it returns ties the run's end to it.
-    std::string UpgradeStarted(const DeviceRecord& camera, const std::string& firmware);
+    // A firmware upgrade run about to start; `firmware` names the file (with `file`, the
+    // bytes sent: their size and SHA-256 go on record), or "smart". The id it returns ties
+    // the run's end to it.
+    std::string UpgradeStarted(const DeviceRecord& camera, const std::string& firmware,
+                               const FirmwareFile* file = nullptr);
     // The run `id` ended with `status` (38 completed); a smart run with the version the
-    // firmware server named.
+    // firmware server named and the URL the camera was told to fetch.
     void Upgrade(const DeviceRecord& camera, const std::string& firmware,
                  const std::string& expected, int status, const std::wstring& text,
-                 const std::string& id);
+                 const std::string& id, const std::string& url = "");
 
     static constexpr std::chrono::seconds kReplyWait{15};
 

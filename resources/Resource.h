@@ -210,5 +210,13 @@ constexpr int IDS_LIST_BUSY = 200;
 constexpr int IDS_EXPORT_FAILED = 201;
 constexpr int IDS_JOURNAL_FAILED = 202;
 constexpr int IDS_SITE_BUSY = 203;
+constexpr int IDS_FIRMWARE_REFUSED = 204;
+constexpr int IDS_FIRMWARE_UNREADABLE = 205;
+constexpr int IDS_FIRMWARE_NOT_FILE = 206;
+constexpr int IDS_FIRMWARE_EMPTY = 207;
+constexpr int IDS_FIRMWARE_TOO_LARGE = 208;
+constexpr int IDS_FIRMWARE_TEXT = 209;
+constexpr int IDS_FIRMWARE_BLANK = 210;
+constexpr int IDS_FIRMWARE_SUMMARY = 211;
 
 }  // namespace orvex

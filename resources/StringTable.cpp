@@ -1,4 +1,4 @@
-// The string table in English (1033) and Simplified Chinese (2052), ids 101 to 203.
+// The string table in English (1033) and Simplified Chinese (2052), ids 101 to 211.
 #include "resources/StringTable.h"
 
 #include <iterator>
@@ -222,6 +222,22 @@ constexpr Entry kStrings[] = {
          L"无法写入变更日志; 更改照常进行, 但不会被记录."},
     {IDS_SITE_BUSY /* 203 */, L"Another Orvex is changing cameras on this network; nothing was sent. Try again when it has finished.",
          L"另一个 Orvex 正在更改此网络上的摄像机; 未发送任何内容. 请在它完成后再试."},
+    {IDS_FIRMWARE_REFUSED /* 204 */, L"This file is not sent to the camera:",
+         L"此文件不会发送到摄像机:"},
+    {IDS_FIRMWARE_UNREADABLE /* 205 */, L"It cannot be read (%1).",
+         L"无法读取该文件 (%1)."},
+    {IDS_FIRMWARE_NOT_FILE /* 206 */, L"It is not a regular file.",
+         L"它不是普通文件."},
+    {IDS_FIRMWARE_EMPTY /* 207 */, L"The file is empty.",
+         L"该文件是空的."},
+    {IDS_FIRMWARE_TOO_LARGE /* 208 */, L"The file is larger than %1 MB, more than any camera firmware.",
+         L"该文件大于 %1 MB, 超过任何摄像机固件的大小."},
+    {IDS_FIRMWARE_TEXT /* 209 */, L"This is a text file (looks like %1), not firmware.",
+         L"这是一个文本文件 (看起来像 %1), 不是固件."},
+    {IDS_FIRMWARE_BLANK /* 210 */, L"Every byte of the file is %1: a blank or erased image, not firmware.",
+         L"该文件的每个字节都是 %1: 空白或已擦除的映像, 不是固件."},
+    {IDS_FIRMWARE_SUMMARY /* 211 */, L"%1 bytes, SHA-256 %2",
+         L"%1 字节, SHA-256 %2"},
 };
 // clang-format on
 

@@ -11,9 +11,11 @@ scripts/install-deps.sh
 cmake -S . -B build -G Ninja >/dev/null
 ninja -C build orvex orvex-camsim >/dev/null
 mkdir -p screenshots build/demo
-# Firmware files for the manual upgrade (Others > Manual Upgrade > Open).
-printf 'ORVEXFW 1.7.20.1\nWeb UI pages of the demo\n' >build/demo/webui-1.7.20.1.bin
-printf 'ORVEXFW 1.7.20.2\nsystem firmware of the demo\n' >build/demo/system-1.7.20.2.bin
+# Firmware files for the manual upgrade (Others > Manual Upgrade > Open): the version the
+# virtual cameras read, then binary bytes, as in a real image (a text file is refused).
+for f in webui-1.7.20.1 system-1.7.20.2; do
+  { printf 'ORVEXFW %s\n\000' "${f#*-}"; head -c 65536 /dev/urandom; } >"build/demo/$f.bin"
+done
 export ORVEX_DEMO_SHOT="$PWD/screenshots/orvex-demo.png"
 export ORVEX_TIME_SCALE=10 ORVEX_FIRMWARE_HOST=127.0.0.80
 exec tests/support/run-isolated.sh sh -c '

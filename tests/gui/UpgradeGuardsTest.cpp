@@ -69,7 +69,7 @@ TEST_F(UpgradeGuards, AFirmwarePathThatDoesNotFitIsRefusedBeforeAnythingStarts) 
     std::string chinese;
     for (int i = 0; i < 90; ++i) chinese += "\xE5\x9B\xBA";  // 固
     const std::vector<std::string> paths = {longDir + "/" + std::string(130, 'f'), dir + "/" + chinese};
-    for (const std::string& path : paths) std::ofstream(path) << "ORVEXFW 9.9.9.9\n";
+    for (const std::string& path : paths) std::ofstream(path) << orvextest::FirmwareImage("9.9.9.9");
     ASSERT_GE(paths[0].size(), 300u);
     Select(1);
     const std::size_t before = WebRequests();
@@ -119,7 +119,7 @@ TEST_F(UpgradeGuards, ARefusedThreadEndsTheRunWithALineAndTheControlsComeBack) {
     }
 
     // The manual dialog: the worker refused, then the same click again runs to its end.
-    const std::string file = WriteFile("webui-guard", "ORVEXFW 1.7.16.1\n" + std::string(5000, 'w'));
+    const std::string file = WriteFile("webui-guard", orvextest::FirmwareImage("1.7.16.1", 5000));
     files.push_back(file);
     ui->openPath = QString::fromStdString(file).toStdWString();
     bool ran = false;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/OrvexDlg.h"
+#include "tests/support/FirmwareImage.h"
 #include "pages/DlgLogin.h"
 #include "pages/DlgOtherInfo.h"
 #include "pages/DlgSmartUpgd.h"

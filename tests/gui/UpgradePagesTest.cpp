@@ -165,7 +165,7 @@ TEST_F(UpgradePages, ManualUploadsReachTheCameraWhole) {
     EXPECT_EQ(fleet.Web(0).Uploads().size(), 2u);
 }
 
-TEST_F(UpgradePages, ManualRefusesAnEmptyPathAndReportsAFileGoneAfterOpen) {
+TEST_F(UpgradePages, ManualRefusesAnEmptyPathAndSendsWhatOpenReadThoughTheFileChanges) {
     Select(1);
     const std::size_t requests = fleet.Web(0).Requests().size();
     int threadsWithDialog = 0, threadsAfterClick = 0;
@@ -179,17 +179,71 @@ TEST_F(UpgradePages, ManualRefusesAnEmptyPathAndReportsAFileGoneAfterOpen) {
     EXPECT_EQ(threadsAfterClick, threadsWithDialog);  // no worker started
     EXPECT_EQ(fleet.Web(0).Requests().size(), requests);
 
+    // What Open read is what goes: a file removed or replaced after it changes nothing.
     for (const int radio : {1059, 1060}) {
-        const std::string path = WriteFile("gone", "ORVEXFW 1.7.15.8\n");
+        const std::string original = orvextest::FirmwareImage(radio == 1059 ? "2.4.10.4" : "1.7.15.8", 3000);
+        const std::string path = WriteFile("gone", original);
         ui->openPath = platform::Widen(path);
+        std::wstring statusBeforeUpgrade;
         RunManual([&](CManualUpgd* dialog) {
             Click(dialog->Item(radio));
             Click(dialog->Item(1062));
-            unlink(path.c_str());
+            statusBeforeUpgrade = dialog->ItemText(1064);
+            if (radio == 1059) {
+                unlink(path.c_str());
+            } else {
+                std::ofstream(path, std::ios::binary | std::ios::trunc) << "<html>changed</html>";
+            }
             Click(dialog->Item(1));
         });
-        EXPECT_EQ(LastBox(), radio == 1059 ? L"Web UI Firmware upgrade failed" : L"System Firmware upgrade failed");
+        EXPECT_EQ(LastBox(), L"This upgrade is completed");
+        ASSERT_FALSE(fleet.Web(0).Uploads().empty());
+        EXPECT_TRUE(fleet.Web(0).Uploads().back().bytes == original);
+        const std::wstring summary = platform::Widen(path.substr(path.rfind('/') + 1)) + L": 3000 bytes, SHA-256 ";
+        EXPECT_EQ(statusBeforeUpgrade.substr(0, summary.size()), summary) << statusBeforeUpgrade;
+        EXPECT_EQ(statusBeforeUpgrade.size(), summary.size() + 64);
+        unlink(path.c_str());
     }
+    EXPECT_EQ(fleet.Web(0).Uploads().size(), 2u);
+}
+
+// Files that would brick a camera are refused when they are opened, in a box naming the
+// file and the reason; Upgrade then has no file, and nothing reaches the camera.
+TEST_F(UpgradePages, ManualRefusesFilesThatAreNotFirmware) {
+    Select(1);
+    const std::size_t requests = fleet.Web(0).Requests().size();
+    const std::string big = WriteFile("big", "x");
+    ASSERT_EQ(truncate(big.c_str(), 65LL * 1024 * 1024), 0);
+    files.push_back(big);
+    struct Case {
+        std::string path;
+        std::wstring reason;
+    };
+    std::vector<Case> cases = {
+        {WriteFile("login.bin", "<!DOCTYPE html>\n<html><body>Sign in</body></html>"),
+         L"This is a text file (looks like HTML), not firmware."},
+        {WriteFile("reply.bin", "  {\"name\": \"1.7.16.0\"}"), L"This is a text file (looks like JSON), not firmware."},
+        {WriteFile("empty.bin", ""), L"The file is empty."},
+        {WriteFile("zeros.bin", std::string(4096, '\0')),
+         L"Every byte of the file is 0x00: a blank or erased image, not firmware."},
+        {big, L"The file is larger than 64 MB, more than any camera firmware."},
+    };
+    for (const Case& c : cases) files.push_back(c.path);
+    RunManual([&](CManualUpgd* dialog) {
+        for (const Case& c : cases) {
+            ui->openPath = platform::Widen(c.path);
+            Click(dialog->Item(1062));
+            EXPECT_EQ(LastBox(), L"This file is not sent to the camera:\n" + platform::Widen(c.path) + L"\n" + c.reason);
+            EXPECT_EQ(dialog->ItemText(1061), L"") << c.path;
+            EXPECT_EQ(dialog->ItemText(1064), L"") << c.path;
+            const int threads = platform::Thread::LiveCount();
+            Click(dialog->Item(1));
+            EXPECT_TRUE(SawBox(168));  // no file to upload
+            EXPECT_EQ(platform::Thread::LiveCount(), threads);
+        }
+        Click(dialog->Item(2));
+    });
+    EXPECT_EQ(fleet.Web(0).Requests().size(), requests);
     EXPECT_TRUE(fleet.Web(0).Uploads().empty());
 }
 
@@ -247,7 +301,7 @@ TEST_F(UpgradePages, SetUidThroughTheHiddenControls) {
 }
 
 TEST_F(UpgradePages, ExitDuringAManualRunEndsItWithinASecond) {
-    const std::string path = WriteFile("exit", "ORVEXFW 1.7.15.8\nfirmware");
+    const std::string path = WriteFile("exit", orvextest::FirmwareImage("1.7.15.8"));
     files.push_back(path);
     ui->openPath = platform::Widen(path);
     Select(1);
@@ -310,7 +364,7 @@ TEST_F(UpgradePages, TheWindowGoingAwayWhileTheQuestionIsOpenReleasesTheWorker) 
 // Screenshots for people to look at: the Others page, a finished smart run and the manual
 // dialog during a run, in both languages.
 TEST_F(UpgradePages, ScreenshotsOfThePagesAndTheManualDialog) {
-    const std::string path = WriteFile("shot", "ORVEXFW 1.7.15.8\nfirmware");
+    const std::string path = WriteFile("shot", orvextest::FirmwareImage("1.7.15.8"));
     files.push_back(path);
     ui->openPath = platform::Widen(path);
     QDir().mkpath("screenshots");
