@@ -29,6 +29,10 @@ endforeach()
 add_custom_target(orvex_man_pages ALL DEPENDS ${ORVEX_MAN_OUTPUTS})
 install(FILES ${ORVEX_MAN_OUTPUTS} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
+# The JSON Schema of each orvexctl report.
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/packaging/schema/ DESTINATION ${CMAKE_INSTALL_DATADIR}/orvex/schema
+        FILES_MATCHING PATTERN "*.schema.json")
+
 # The package's own documents.
 set(ORVEX_CHANGELOG ${CMAKE_BINARY_DIR}/doc/changelog.gz)
 add_custom_command(OUTPUT ${ORVEX_CHANGELOG}

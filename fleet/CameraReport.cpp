@@ -4,6 +4,7 @@
 #include "fleet/CameraName.h"
 #include "fleet/JsonText.h"
 #include "fleet/NetSettings.h"
+#include "fleet/ReportHeader.h"
 #include "platform/CodePage.h"
 #include "platform/TextUtil.h"
 
@@ -74,12 +75,12 @@ std::string CameraReport::Csv(const std::vector<ScannedCamera>& cameras,
                               const std::vector<ScanSource>& sources) {
     std::string out =
         "mode,name,ip,port,mac,mask,gateway,dns1,dns2,network,uid,version,adapter,adapter_ip,"
-        "subnet,mac_shared,name_hex\r\n";
+        "other_subnet,shared_mac,name_hex\r\n";
     for (const ScannedCamera& camera : cameras) {
         const Fields f = FieldsOf(camera, sources);
         out += CsvRow({f.mode, f.name, f.ip, f.port, f.mac, f.mask, f.gateway, f.dns1, f.dns2,
                        f.network, f.uid, f.version, f.adapter, f.adapterIp,
-                       f.otherSubnet ? "other" : "same", f.sharedMac ? "shared" : "", f.nameHex});
+                       f.otherSubnet ? "true" : "false", f.sharedMac ? "true" : "false", f.nameHex});
     }
     return out;
 }
@@ -87,7 +88,7 @@ std::string CameraReport::Csv(const std::vector<ScannedCamera>& cameras,
 std::string CameraReport::Json(const std::vector<ScannedCamera>& cameras,
                                const std::vector<ScanSource>& sources,
                                const std::vector<ScanFailure>& failures) {
-    Json::Value document(Json::objectValue);
+    Json::Value document = ReportHeader::Begin("scan");
     Json::Value& list = document["cameras"] = Json::Value(Json::arrayValue);
     for (const ScannedCamera& camera : cameras) {
         const Fields f = FieldsOf(camera, sources);
@@ -105,16 +106,16 @@ std::string CameraReport::Json(const std::vector<ScannedCamera>& cameras,
         c["uid"] = f.uid;
         c["version"] = f.version;
         c["adapter"] = f.adapter;
-        c["adapterIp"] = f.adapterIp;
-        c["otherSubnet"] = f.otherSubnet;
-        c["sharedMac"] = f.sharedMac;
+        c["adapter_ip"] = f.adapterIp;
+        c["other_subnet"] = f.otherSubnet;
+        c["shared_mac"] = f.sharedMac;
         c["name_hex"] = f.nameHex;
         list.append(c);
     }
     Json::Value& failed = document["failures"] = Json::Value(Json::arrayValue);
     for (const ScanFailure& failure : failures) {
         Json::Value f(Json::objectValue);
-        f["adapterIp"] = failure.source < sources.size() ? sources[failure.source].ip : "";
+        f["adapter_ip"] = failure.source < sources.size() ? sources[failure.source].ip : "";
         f["code"] = failure.code;
         f["reason"] = AdapterScan::Reason(failure.error);
         failed.append(f);

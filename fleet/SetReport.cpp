@@ -5,6 +5,7 @@
 #include "fleet/CameraName.h"
 #include "fleet/CameraReport.h"
 #include "fleet/JsonText.h"
+#include "fleet/ReportHeader.h"
 
 namespace orvex {
 namespace {
@@ -101,7 +102,8 @@ std::string SetReport::Csv(const std::vector<SetOutcome>& outcomes) {
 }
 
 std::string SetReport::Json(const std::vector<SetOutcome>& outcomes) {
-    Json::Value list(Json::arrayValue);
+    Json::Value document = ReportHeader::Begin("set");
+    Json::Value& list = document["results"] = Json::Value(Json::arrayValue);
     for (const SetOutcome& o : outcomes) {
         Json::Value c(Json::objectValue);
         c["mac"] = MacText(o.job.camera.record);
@@ -118,7 +120,7 @@ std::string SetReport::Json(const std::vector<SetOutcome>& outcomes) {
         c["journal"] = o.journal;
         list.append(c);
     }
-    return JsonText(list);
+    return JsonText(document);
 }
 
 Json::Value SetReport::SetRequestEntry(const std::string& mac, const NetSettings& before,

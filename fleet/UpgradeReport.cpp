@@ -4,6 +4,7 @@
 
 #include "fleet/CameraReport.h"
 #include "fleet/JsonText.h"
+#include "fleet/ReportHeader.h"
 #include "platform/CodePage.h"
 #include "upgrade/UpgradeHandle.h"
 
@@ -72,7 +73,7 @@ std::string UpgradeReport::Csv(const std::vector<UpgradeOutcome>& outcomes) {
 }
 
 std::string UpgradeReport::Json(const std::vector<UpgradeOutcome>& outcomes) {
-    Json::Value document(Json::objectValue);
+    Json::Value document = ReportHeader::Begin("upgrade");
     Json::Value& results = document["results"] = Json::Value(Json::arrayValue);
     int completed = 0;
     for (const UpgradeOutcome& o : outcomes) {
@@ -84,11 +85,11 @@ std::string UpgradeReport::Json(const std::vector<UpgradeOutcome>& outcomes) {
         r["verified"] = Verdict(o) == "verified";
         r["status"] = o.status;
         r["text"] = Utf8(o.text);
-        r["versionBefore"] = o.versionBefore;
-        r["versionAfter"] = o.versionAfter;
+        r["version_before"] = o.versionBefore;
+        r["version_after"] = o.versionAfter;
         r["expected"] = o.expected;
         r["seconds"] = o.seconds;
-        r["httpStatus"] = o.httpStatus;
+        r["http_status"] = o.httpStatus;
         r["reason"] = o.failure;
         r["journal"] = o.journal;
         r["firmware_file"] = o.firmwareFile;
@@ -118,7 +119,7 @@ std::string UpgradeReport::SetUidCsv(const std::string& host, int port, const st
 
 std::string UpgradeReport::SetUidJson(const std::string& host, int port, const std::string& uid,
                                       int code, const std::string& text) {
-    Json::Value document(Json::objectValue);
+    Json::Value document = ReportHeader::Begin("set-uid");
     document["host"] = host;
     document["port"] = port;
     document["uid"] = uid;

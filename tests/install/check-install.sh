@@ -10,6 +10,10 @@ src=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
+# The version the project declares, which every program and the package must carry.
+release=$(sed -n 's/^project(Orvex VERSION \([0-9.]*\).*/\1/p' "$src/CMakeLists.txt")
+[ -n "$release" ] || fail "no project version in CMakeLists.txt"
+head -n 1 "$src/packaging/changelog" | grep -q "^orvex ($release) " || fail "the changelog's first entry is not $release"
 
 desktop-file-validate "$src/resources/desktop/net.orvex.Orvex.desktop" >"$work/desktop.log" 2>&1 ||
   { cat "$work/desktop.log"; fail "desktop entry"; }
@@ -24,7 +28,7 @@ LC_ALL=C sort "$src/tests/install/expected-files.txt" | diff -u - "$work/files.t
 
 for program in orvex orvexctl orvex-camsim orvex-tracewin; do
   version=$(env -u DISPLAY QT_QPA_PLATFORM=offscreen "$prefix/bin/$program" --version)
-  [ "$version" = "$program 1.0.0.7" ] || fail "$program --version printed '$version'"
+  [ "$version" = "$program $release" ] || fail "$program --version printed '$version'"
 done
 status=0
 env -u DISPLAY QT_QPA_PLATFORM=offscreen "$prefix/bin/orvex" --frobnicate 2>"$work/err.txt" || status=$?
@@ -37,9 +41,9 @@ done
 
 cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/package" >"$work/cpack.log" 2>&1 ||
   { cat "$work/cpack.log"; fail "cpack"; }
-deb=$(ls "$work"/package/orvex_1.0.0.7_*.deb)
+deb=$(ls "$work"/package/orvex_"$release"_*.deb)
 dpkg-deb -I "$deb" >"$work/info.txt"
-for field in "Package: orvex" "Version: 1.0.0.7" "Section: net" "Maintainer: The Orvex developers"; do
+for field in "Package: orvex" "Version: $release" "Section: net" "Maintainer: The Orvex developers"; do
   grep -q "^ $field" "$work/info.txt" || { cat "$work/info.txt"; fail "package field '$field'"; }
 done
 grep -q "^ Depends:.*libqt6widgets6.*xdg-utils\|^ Depends:.*xdg-utils.*libqt6widgets6" "$work/info.txt" ||

@@ -204,7 +204,7 @@ TEST_F(Firmware, ASmartUpgradeRunTwiceFlashesNoCameraTheSecondTime) {
     EXPECT_EQ(same["completed"].asInt(), 0);
     for (const Json::Value& row : same["results"]) {
         EXPECT_EQ(row["verdict"].asString(), "unchanged") << row["host"].asString();
-        EXPECT_EQ(row["versionBefore"].asString(), "1.7.15.9");
+        EXPECT_EQ(row["version_before"].asString(), "1.7.15.9");
         EXPECT_EQ(row["expected"].asString(), "1.7.15.9");
     }
     for (int camera = 0; camera < 3; ++camera) EXPECT_EQ(Fetches(camera), 1u) << camera;
@@ -281,7 +281,7 @@ TEST_F(Firmware, ADryRunSaysWhatWouldChangeAndSendsNothing) {
     EXPECT_EQ(look.status, 0) << look.out << look.err;
     for (const Json::Value& row : ParseJson(look.out)["results"]) {
         EXPECT_EQ(row["verdict"].asString(), "would upgrade");
-        EXPECT_EQ(row["versionBefore"].asString(), "1.7.15.4");
+        EXPECT_EQ(row["version_before"].asString(), "1.7.15.4");
         EXPECT_EQ(row["expected"].asString(), "1.7.15.9");
     }
     for (int camera = 0; camera < 3; ++camera) EXPECT_EQ(Fetches(camera), 0u);

@@ -84,14 +84,14 @@ TEST_F(TwoAdapters, ScanAllListsEachCameraOnceWithItsAdapterInEveryFormat) {
     ASSERT_EQ(document["cameras"].size(), 3u) << json.out;
     std::map<std::string, Json::Value> byIp;
     for (const Json::Value& camera : document["cameras"]) byIp[camera["ip"].asString()] = camera;
-    EXPECT_EQ(byIp["192.0.2.10"]["adapterIp"].asString(), "192.0.2.1");
+    EXPECT_EQ(byIp["192.0.2.10"]["adapter_ip"].asString(), "192.0.2.1");
     EXPECT_EQ(byIp["192.0.2.10"]["adapter"].asString(), "v0");
-    EXPECT_FALSE(byIp["192.0.2.10"]["otherSubnet"].asBool());
+    EXPECT_FALSE(byIp["192.0.2.10"]["other_subnet"].asBool());
     EXPECT_EQ(byIp["192.0.2.10"]["name"].asString(), "Gate, north");
-    EXPECT_EQ(byIp["10.9.8.7"]["adapterIp"].asString(), "192.0.2.1");
-    EXPECT_TRUE(byIp["10.9.8.7"]["otherSubnet"].asBool());
+    EXPECT_EQ(byIp["10.9.8.7"]["adapter_ip"].asString(), "192.0.2.1");
+    EXPECT_TRUE(byIp["10.9.8.7"]["other_subnet"].asBool());
     EXPECT_EQ(byIp["10.9.8.7"]["name"].asString(), "He said \"hi\"");
-    EXPECT_EQ(byIp["198.51.100.20"]["adapterIp"].asString(), "198.51.100.1");
+    EXPECT_EQ(byIp["198.51.100.20"]["adapter_ip"].asString(), "198.51.100.1");
     EXPECT_EQ(byIp["198.51.100.20"]["name"].asString(), "\xE5\x81\x9C\xE8\xBD\xA6\xE5\x9C\xBA");
     EXPECT_EQ(byIp["198.51.100.20"]["mac"].asString(), "02:4F:52:0A:00:03");
     EXPECT_EQ(byIp["198.51.100.20"]["network"].asString(), "fixed");
@@ -108,8 +108,8 @@ TEST_F(TwoAdapters, ScanAllListsEachCameraOnceWithItsAdapterInEveryFormat) {
     for (const auto& [ip, camera] : byIp) {
         ASSERT_EQ(rowByIp.count(ip), 1u) << ip;
         EXPECT_EQ(rowByIp[ip][1], camera["name"].asString());  // the same names through both parsers
-        EXPECT_EQ(rowByIp[ip][13], camera["adapterIp"].asString());
-        EXPECT_EQ(rowByIp[ip][14], camera["otherSubnet"].asBool() ? "other" : "same");
+        EXPECT_EQ(rowByIp[ip][13], camera["adapter_ip"].asString());
+        EXPECT_EQ(rowByIp[ip][14], camera["other_subnet"].asBool() ? "true" : "false");
     }
 
     // Several --bind, one of them an address of no adapter: reported, the others go on.
@@ -165,7 +165,7 @@ TEST_F(Clones, EachIsFlaggedAndUpgradedAtItsOwnAddress) {
     const auto scan = RunProcess(ctl, {"scan", "--all", "--seconds", "2", "--format", "json"});
     const Json::Value document = ParseJson(scan.out);
     ASSERT_EQ(document["cameras"].size(), 2u) << scan.out;
-    for (const Json::Value& camera : document["cameras"]) EXPECT_TRUE(camera["sharedMac"].asBool()) << scan.out;
+    for (const Json::Value& camera : document["cameras"]) EXPECT_TRUE(camera["shared_mac"].asBool()) << scan.out;
 
     const std::string file = "/tmp/orvex-clone-fw-" + std::to_string(getpid());
     std::ofstream(file, std::ios::binary) << orvextest::FirmwareImage("1.7.18.1", 100000);
@@ -258,11 +258,11 @@ TEST_F(Batch, EveryCameraGetsItsOwnVerifiedOutcome) {
         } else if (n == 16) {
             EXPECT_EQ(result["status"].asInt(), 38) << host;
             EXPECT_EQ(result["verdict"].asString(), "not verified");
-            EXPECT_EQ(result["versionAfter"].asString(), "1.7.15.4");
+            EXPECT_EQ(result["version_after"].asString(), "1.7.15.4");
         } else {
             EXPECT_EQ(result["verdict"].asString(), "verified") << host;
-            EXPECT_EQ(result["versionBefore"].asString(), "1.7.15.4");
-            EXPECT_EQ(result["versionAfter"].asString(), "1.7.15.9");
+            EXPECT_EQ(result["version_before"].asString(), "1.7.15.4");
+            EXPECT_EQ(result["version_after"].asString(), "1.7.15.9");
             EXPECT_EQ(result["expected"].asString(), "1.7.15.9");
         }
     }

@@ -102,7 +102,7 @@ TEST_F(Journal, TornAndHostileLinesAreSkippedOrEscapedAndNewEntriesStayWhole) {
         EXPECT_EQ(listed.out.find('\x1b'), std::string::npos) << format;
         EXPECT_NE(listed.out.find("after the tear"), std::string::npos) << listed.out;
         if (format == "json") {
-            EXPECT_EQ(ParseJson(listed.out).size(), 5u) << listed.out;
+            EXPECT_EQ(ParseJson(listed.out)["entries"].size(), 5u) << listed.out;
             continue;
         }
         EXPECT_NE(listed.out.find("a\\x1b[2Jb -> x\\ny"), std::string::npos) << listed.out;
@@ -161,7 +161,7 @@ TEST_F(Journal, AFullDiskRollsBackTheCutEntryAndTheReportSaysItWasNotWritten) {
     const std::string after = ReadFile(dir + "/after.jsonl");
     EXPECT_TRUE(after == before) << "nothing torn may be left behind; the file ends: "
                                  << after.substr(after.size() > 300 ? after.size() - 300 : 0);
-    const Json::Value rows = ParseJson(ReadFile(dir + "/report.json"));
+    const Json::Value rows = ParseJson(ReadFile(dir + "/report.json"))["results"];
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0]["journal"].asString().rfind("not written: ", 0), 0u) << rows[0];
     EXPECT_NE(ReadFile(dir + "/err").find("cannot write the change journal"), std::string::npos);
@@ -177,12 +177,12 @@ TEST_F(Journal, ALargeJournalIsRotatedAndBothFilesAreRead) {
     const auto run = Set({"--mac", SiteMac(1), "--name", "rotated", "--format", "json"});
     unsetenv("ORVEX_JOURNAL_MAX_MB");
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(ParseJson(run.out)[0]["journal"].asString(), "written");
+    EXPECT_EQ(ParseJson(run.out)["results"][0]["journal"].asString(), "written");
     EXPECT_EQ(ReadFile(dir + "/orvex/journal.1.jsonl"), old);
     EXPECT_EQ(SetSite::Journal().size(), 2u);
     const auto listed = List({"--format", "json"});
     ASSERT_EQ(listed.status, 0) << listed.err;
-    const Json::Value all = ParseJson(listed.out);
+    const Json::Value all = ParseJson(listed.out)["entries"];
     ASSERT_EQ(all.size(), static_cast<Json::ArrayIndex>(std::count(old.begin(), old.end(), '\n') + 1));
     EXPECT_EQ(all[all.size() - 1]["changes"]["name"]["new"].asString(), "rotated");
 }
@@ -196,7 +196,7 @@ TEST_F(Journal, ThePlanBeforeAChangeUndoesIt) {
     ASSERT_EQ(Set({"--mac", SiteMac(2), "--port", "8080"}).status, 0);
     const auto listed = List({"--format", "json"});
     ASSERT_EQ(listed.status, 0) << listed.err;
-    const Json::Value changes = ParseJson(listed.out);
+    const Json::Value changes = ParseJson(listed.out)["entries"];
     ASSERT_EQ(changes.size(), 3u) << listed.out;  // each sent entry paired with its result
     for (const Json::Value& change : changes)
         EXPECT_EQ(change["result"].asString(), "verified") << change;

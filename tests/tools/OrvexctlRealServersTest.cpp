@@ -89,7 +89,7 @@ TEST_P(OrvexctlRealServers, SmartUpgradeAndSystemUploadEndVerified) {
     r = Orvexctl({"upgrade", "--host", Camera(), "--system", file, "--format", "json"});
     EXPECT_EQ(r.status, 0) << r.out << r.err;
     EXPECT_NE(r.out.find("\"verdict\" : \"verified\""), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("\"versionAfter\" : \"1.7.17.2\""), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"version_after\" : \"1.7.17.2\""), std::string::npos) << r.out;
     EXPECT_TRUE(servers.CameraState(Camera(), "uploaded-sys_ver") == servers.FirmwareFile("1.7.17.2"));
 
     // The firmware server has nothing for this version: a 404 is "no such firmware".

@@ -83,7 +83,7 @@ TEST_F(Checks, AddressesThatWouldCutACameraOffAreRefused) {
     const auto dry = Set({"--all-found", "--mask", "255.255.255.0", "--gateway", "127.0.9.1",
                           "--ip-range", "127.0.9.0-127.0.9.9", "--dry-run", "--format", "json"});
     ASSERT_EQ(dry.status, 0) << dry.err;
-    const Json::Value rows = ParseJson(dry.out);
+    const Json::Value rows = ParseJson(dry.out)["results"];
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[0]["ip_after"].asString(), "127.0.9.2");
     EXPECT_EQ(rows[1]["ip_after"].asString(), "127.0.9.3");

@@ -45,7 +45,7 @@ TEST_F(Restore, ADhcpCameraOnANewLeaseIsRestoredWithoutItsAddressBeingCompared) 
     fleet.SetName(1, "renamed by hand");
     const auto run = Set({"--plan", backup, "--format", "json"});
     ASSERT_EQ(run.status, 0) << run.err << run.out;
-    const auto rows = ByMac(ParseJson(run.out));
+    const auto rows = ByMac(ParseJson(run.out)["results"]);
     EXPECT_EQ(rows.at(SiteMac(3))["verification"].asString(), "verified");
     EXPECT_EQ(rows.at(SiteMac(1))["verification"].asString(), "unchanged");
     EXPECT_EQ(fleet.Camera(1).name, "Cam 3");
@@ -69,7 +69,7 @@ TEST_F(Restore, CamerasSwitchedOffRefuseTheRestoreByNameOrAreSkippedWhenAsked) {
 
     const auto skipped = Set({"--plan", backup, "--skip-missing", "--format", "json"});
     ASSERT_EQ(skipped.status, 0) << skipped.err << skipped.out;
-    const auto rows = ByMac(ParseJson(skipped.out));
+    const auto rows = ByMac(ParseJson(skipped.out)["results"]);
     EXPECT_EQ(rows.at(SiteMac(1))["verification"].asString(), "verified");
     EXPECT_EQ(rows.at(SiteMac(2))["verification"].asString(), "missing");
     EXPECT_EQ(rows.at(SiteMac(3))["verification"].asString(), "missing");
@@ -93,7 +93,7 @@ TEST_F(Restore, CamerasSwappedByHandGoBackThroughAFreeAddressNeverSharingOne) {
         EXPECT_EQ(fleet.Camera(i).ip, "127.0.0.1" + std::to_string(i + 1));
     EXPECT_EQ(SharedAddressSince(restoreStarts), "");
     // Each circle went through one temporary address, reported as a step of its own.
-    const Json::Value rows = ParseJson(run.out);
+    const Json::Value rows = ParseJson(run.out)["results"];
     int temporary = 0;
     for (const Json::Value& row : rows) {
         EXPECT_EQ(row["verification"].asString(), "verified") << row;

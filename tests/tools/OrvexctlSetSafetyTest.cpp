@@ -47,7 +47,7 @@ TEST_F(SetSite, ACameraWaitsForItsAddressAndIsNotStartedWhenTheHolderDoesNotLeav
     const auto run = Set({"--plan", dir + "/plan.csv", "--reply-seconds", "2", "--verify-seconds",
                           "3", "--format", "json"});
     EXPECT_EQ(run.status, 1) << run.err << run.out;
-    const auto rows = ByMac(ParseJson(run.out));
+    const auto rows = ByMac(ParseJson(run.out)["results"]);
     ASSERT_EQ(rows.size(), 8u) << run.out;
     const std::vector<std::pair<std::uint8_t, std::string>> waiting = {
         {2, "127.0.0.10 is still held by " + SiteMac(1)},
@@ -80,7 +80,7 @@ TEST_F(SetSite, ADeviceThatTurnsUpOnATargetBeforeItsWaveKeepsTheCameraAway) {
         fleet.SetMuted(late, false);  // comes up on the address camera 1 is leaving
     });
     EXPECT_EQ(run.status, 1) << run.err << run.out;
-    const auto rows = ByMac(ParseJson(run.out));
+    const auto rows = ByMac(ParseJson(run.out)["results"]);
     ASSERT_EQ(rows.size(), 2u) << run.out;
     EXPECT_EQ(rows.at(SiteMac(1))["verification"].asString(), "verified");
     EXPECT_EQ(rows.at(SiteMac(2))["verification"].asString(), "not started");
@@ -104,7 +104,7 @@ TEST_F(SetSite, ACameraIsNotVerifiedWhileAnotherDeviceAnswersFromItsNewAddress) 
                              fleet.SetMuted(late, false);
                          });
     EXPECT_EQ(run.status, 1) << run.err << run.out;
-    const Json::Value rows = ParseJson(run.out);
+    const Json::Value rows = ParseJson(run.out)["results"];
     ASSERT_EQ(rows.size(), 1u) << run.out;
     EXPECT_EQ(rows[0]["verification"].asString(), "not verified");
     EXPECT_EQ(rows[0]["result_text"].asString(),

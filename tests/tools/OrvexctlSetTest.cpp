@@ -52,7 +52,7 @@ TEST_F(SetSite, ThirtyCamerasAtOneFactoryAddressEachGetTheirOwnVerifiedAddress) 
     ASSERT_EQ(run.status, 0) << run.err << run.out;
     EXPECT_FALSE(cmdline.empty());
     EXPECT_EQ(cmdline.find("S3cr"), std::string::npos);
-    const Json::Value report = ParseJson(run.out);
+    const Json::Value report = ParseJson(run.out)["results"];
     ASSERT_EQ(report.size(), 31u);
     std::set<std::string> addresses;
     for (const Json::Value& row : report) {
@@ -219,7 +219,7 @@ TEST_F(SetSite, CamerasThatMisbehaveEndNotVerifiedOrFailedAndTheRunSaysSo) {
     const auto run = Set({"--all-found", "--name", "renamed", "--reply-seconds", "3",
                           "--verify-seconds", "4", "--format", "json"});
     EXPECT_EQ(run.status, 1) << run.err;
-    const auto rows = ByMac(ParseJson(run.out));
+    const auto rows = ByMac(ParseJson(run.out)["results"]);
     ASSERT_EQ(rows.size(), 4u) << run.out;
     EXPECT_EQ(rows.at(Mac(1))["verification"].asString(), "not verified");
     EXPECT_EQ(rows.at(Mac(1))["result"].asString(), "0x8000");
@@ -299,7 +299,7 @@ TEST_F(SetSite, CtrlCStopsTheBatchAndTheReportAndJournalStillSayWhatHappened) {
                                     kill(pid, SIGINT);
                                 });
     EXPECT_EQ(run.status, 130) << run.err;
-    const auto rows = ByMac(ParseJson(ReadFile(report)));
+    const auto rows = ByMac(ParseJson(ReadFile(report))["results"]);
     ASSERT_EQ(rows.size(), 4u);
     EXPECT_EQ(rows.at(Mac(1))["verification"].asString(), "verified");
     EXPECT_EQ(rows.at(Mac(2))["verification"].asString(), "not verified");

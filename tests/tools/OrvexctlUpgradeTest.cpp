@@ -1,10 +1,12 @@
 // orvexctl upgrade and set-uid as a user runs them, against a virtual camera.
 #include <gtest/gtest.h>
+#include <json/json.h>
 #include <unistd.h>
 
 #include <fstream>
 
 #include "tests/support/FirmwareImage.h"
+#include "tests/support/ParseJson.h"
 #include "tests/support/ProcessRunner.h"
 #include "tests/support/TestClock.h"
 #include "tools/camsim/CameraFleet.h"
@@ -114,6 +116,12 @@ TEST_F(OrvexctlUpgrade, SetUidChecksTheTextThenWritesIt) {
     const auto ok = with("orvxabcdefghijk,abcdef");
     EXPECT_EQ(ok.status, 0);
     EXPECT_EQ(ok.out, "result 0 Set the UID successfully, please restart the device.\n");
+    auto json = base;
+    json.insert(json.end(), {"--format", "json", "ORVXABCDEFGHIJK,ABCDEF"});
+    const Json::Value report = orvextest::ParseJson(RunProcess(ctl, json).out);
+    EXPECT_EQ(report["report"].asString(), "set-uid");
+    EXPECT_EQ(report["result"].asInt(), 0);
+    EXPECT_EQ(report["uid"].asString(), "ORVXABCDEFGHIJK,ABCDEF");
     EXPECT_EQ(fleet.Web(0).Config().uid, "ORVXABCDEFGHIJK,ABCDEF");
     const auto empty = with("   ");
     EXPECT_EQ(empty.status, 2);

@@ -88,7 +88,7 @@ protected:
     Json::Value Changes() {
         const auto listed = RunProcess(ToolPath("ORVEXCTL"), {"journal", "--format", "json"});
         EXPECT_EQ(listed.status, 0) << listed.err;
-        return ParseJson(listed.out);
+        return ParseJson(listed.out)["entries"];
     }
     static std::map<std::string, Json::Value> ByMac(const Json::Value& list) {
         std::map<std::string, Json::Value> out;

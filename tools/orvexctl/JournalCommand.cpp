@@ -11,6 +11,7 @@
 #include "fleet/JournalReader.h"
 #include "fleet/JournalUndo.h"
 #include "fleet/JsonText.h"
+#include "fleet/ReportHeader.h"
 #include "fleet/SetPlanner.h"
 #include "tools/orvexctl/ReportOutput.h"
 #include "tools/orvexctl/ReportStream.h"
@@ -154,7 +155,12 @@ int RunJournal(const Arguments& args) {
     std::size_t listed = 0;
     if (o.planBefore.empty() && o.format == Format::kCsv)
         out.Add("time,program,action,adapter,mac,ip,change,result,result_text\r\n");
-    if (o.planBefore.empty() && o.format == Format::kJson) out.Add("[");
+    if (o.planBefore.empty() && o.format == Format::kJson) {
+        // The report's head, then its entries as they are read.
+        std::string head = orvex::JsonText(orvex::ReportHeader::Begin("journal"), false);
+        head.pop_back();
+        out.Add(head + ",\"entries\":[");
+    }
     orvex::JournalPairs pairs([&](const Json::Value& change) {
         const bool chosen = Chosen(o, change);
         if (!o.planBefore.empty()) {
@@ -192,7 +198,7 @@ int RunJournal(const Arguments& args) {
         return 1;
     }
     if (!o.planBefore.empty()) return WritePlan(o, undo);
-    if (o.format == Format::kJson) out.Add(listed ? "\n]\n" : "]\n");
+    if (o.format == Format::kJson) out.Add(listed ? "\n]}\n" : "]}\n");
     return out.End() ? 0 : 1;
 }
 
