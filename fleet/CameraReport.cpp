@@ -112,6 +112,13 @@ std::string CameraReport::Json(const std::vector<ScannedCamera>& cameras,
         c["name_hex"] = f.nameHex;
         list.append(c);
     }
+    Json::Value& searched = document["adapters"] = Json::Value(Json::arrayValue);
+    for (const ScanSource& source : sources) {
+        Json::Value a(Json::objectValue);
+        a["adapter"] = source.name;
+        a["adapter_ip"] = source.ip;
+        searched.append(a);
+    }
     Json::Value& failed = document["failures"] = Json::Value(Json::arrayValue);
     for (const ScanFailure& failure : failures) {
         Json::Value f(Json::objectValue);

@@ -1,3 +1,4 @@
+#include "tools/camsim/EventLog.h"
 #include "tools/camsim/CameraFleet.h"
 
 #include <arpa/inet.h>
@@ -253,6 +254,7 @@ void CameraFleet::HandleDatagram(const std::uint8_t* data, std::size_t size,
         orvex::DeviceRecord request;
         std::memcpy(orvex::PayloadBytes(request), data + 4, orvex::kParamsSize);
         orvex::DeviceParams echo = orvex::ParamsOf(request);
+        EventLog::Write("set " + orvex::MacText(request));
         std::lock_guard<std::mutex> guard(m_lock);
         const std::int32_t result = ApplySetRequest(request, &echo);
         SetRequestSeen seen{};

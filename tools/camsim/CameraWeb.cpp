@@ -1,3 +1,4 @@
+#include "tools/camsim/EventLog.h"
 #include "tools/camsim/CameraWeb.h"
 
 #include <arpa/inet.h>
@@ -152,6 +153,7 @@ void CameraWeb::Handle(const HttpRequest& request, HttpConnection& connection) {
         std::lock_guard<std::mutex> guard(m_lock);
         m_requests.push_back(request.target);
         faults = m_config.faults;
+        EventLog::Write("web " + m_config.ip + ":" + std::to_string(m_config.port) + " " + request.path);
     }
     if (faults.neverReply) {
         connection.WaitForClose(m_server.Stopping());

@@ -12,6 +12,7 @@
 
 #include "platform/Clock.h"
 #include "resources/Version.h"
+#include "tools/camsim/EventLog.h"
 #include "tools/camsim/CameraFleet.h"
 #include "tools/camsim/FirmwareServer.h"
 #include "tools/camsim/FleetConsole.h"
@@ -23,10 +24,12 @@ constexpr const char* kUsage =
     "                    [--spread MS] [--bind ADDR] [--device IFNAME] [--no-web]\n"
     "                    [--firmware ADDR]\n"
     "                    [--latest VERSION] [--no-firmware] [--flood RATE[,SECONDS]]\n"
-    "                    [--quiet] [--version]\n"
+    "                    [--log FILE] [--quiet] [--version]\n"
     "Camera keys: ip mask gateway dns1 dns2 mac port uid name version ddns netmode\n"
     "             user password rights app md5 oem faults slow restart newip newport\n"
     "             setdelay (faults for set requests: setkeep setreject setnoreply)\n"
+    "--log FILE appends a line for each set request (set MAC) and web request (web IP:PORT\n"
+    "PATH, without the query) the cameras receive.\n"
     "Each camera's web side listens on its ip:port; the firmware server answers\n"
     "GET /firmware/<version>/cn on ADDR:808 and serves files on ADDR:80 (ADDR 127.0.0.80).\n"
     "--flood sends RATE search replies a second from cameras that do not exist (random\n"
@@ -121,6 +124,9 @@ int main(int argc, char** argv) {
             floodSeconds = static_cast<unsigned>(seconds);
         } else if (arg == "--quiet") {
             quiet = true;
+        } else if (arg == "--log") {
+            if (!value(&text)) return Fail("--log needs a file name");
+            if (!camsim::EventLog::Open(text)) return Fail("cannot write " + text);
         } else {
             return Fail("unknown option '" + arg + "'\n" + kUsage);
         }
