@@ -148,6 +148,10 @@ play one-bind -e '{"orvex_bind": "127.0.0.1"}' --limit site-a || fail "a string 
 [ "$(py "$(run_of one-bind)/site-a-scan.json" "[a['adapter_ip'] for a in d['adapters']]")" = "['127.0.0.1']" ] ||
   fail "orvex_bind as a string"
 
+# A scan through an adapter this machine does not have fails the site, saying why.
+play bad-adapter -e '{"orvex_bind": ["192.0.2.99"]}' --limit site-a && fail "a scan through no adapter passed"
+grep -q "no adapter has 192.0.2.99" "$work/bad-adapter.out" || fail "bad adapter: $(cat "$work/bad-adapter.out")"
+
 # An empty password stops the site before any camera hears anything; a scan needs none.
 mark_logs
 play no-password -e orvex_action=set -e orvex_password= --limit site-a && fail "an empty password was accepted"
