@@ -85,7 +85,9 @@ TEST(HttpHeadParse, StatusLengthsAndFramingFromAnyPrefix) {
 }
 
 TEST(ChunkedBodyDecode, AnySplitGivesTheSameBodyAndBadFramingIsAnError) {
-    const std::string wire = "4;name=x\r\nWiki\r\n5\r\npedia\r\nE\r\n in\r\n\r\nchunks.\r\n0\r\nTrailer: t\r\n\r\n";
+    // Chunks of one byte (with and without extensions) among longer ones: none is the last.
+    const std::string wire = "4;name=x\r\nWiki\r\n1\r\np\r\n1;ext\r\ne\r\n3\r\ndia\r\nE\r\n in\r\n\r\n"
+                             "chunks.\r\n0\r\nTrailer: t\r\n\r\n";
     for (std::size_t step = 1; step <= wire.size(); ++step) {
         ChunkedBody decoder;
         std::string body;
@@ -156,6 +158,10 @@ TEST(TextExchange, IncompleteOrMalformedRepliesFailWithTheirCode) {
     };
     const std::vector<Case> cases = {
         {"body cut by the close", {"HTTP/1.1 200 OK\r\nContent-Length: 500\r\n\r\n" + kOk}, false, 13},
+        {"body one byte short, then the close",
+         {"HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(kOk.size() + 1) + "\r\n\r\n" + kOk}, false, 13},
+        {"body one byte short, then nothing",
+         {"HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(kOk.size() + 1) + "\r\n\r\n" + kOk}, true, 8},
         {"chunks cut by the close", {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nab"}, false, 13},
         {"no header end", {std::string(300, 'h')}, false, 14},
         {"no status line", {"var result=ok;\r\n\r\nmore"}, false, 14},

@@ -111,6 +111,27 @@ TEST_F(SetSite, ACameraIsNotVerifiedWhileAnotherDeviceAnswersFromItsNewAddress) 
               "127.0.0.50 is also answered by " + SiteMac(9));
 }
 
+// Only a search reply heard after the set reply counts: a camera that showed its new
+// settings while its reply was on the way, then went silent, is not verified.
+TEST_F(SetSite, ACameraSilentSinceItsSetReplyIsNotVerifiedByWhatItShowedBefore) {
+    camsim::CameraConfig late = SiteCamera(1, "127.0.0.11");
+    late.setFaults.replyDelayMs = 1500;
+    const std::size_t camera = fleet.AddCamera(late);
+    Start();
+    const auto run = Set({"--mac", SiteMac(1), "--name", "shown early", "--verify-seconds", "3",
+                          "--format", "json"},
+                         [&](int) {
+                             for (int i = 0; i < 1000 && !Asked(1); ++i) usleep(10 * 1000);
+                             usleep(700 * 1000);  // searches see the new name meanwhile
+                             fleet.SetMuted(camera, true);
+                         });
+    EXPECT_EQ(run.status, 1) << run.err << run.out;
+    const Json::Value rows = ParseJson(run.out)["results"];
+    ASSERT_EQ(rows.size(), 1u) << run.out;
+    EXPECT_EQ(rows[0]["result"].asString(), "0x8000");
+    EXPECT_EQ(rows[0]["verification"].asString(), "not verified") << run.out;
+}
+
 TEST_F(SetSite, TwoRunsAtOnceTakeTurnsAndNeverGiveOneAddressToTwoCameras) {
     camsim::CameraConfig slow = SiteCamera(1, "127.0.0.11");
     slow.setFaults.restartMs = 2500;

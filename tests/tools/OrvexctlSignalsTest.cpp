@@ -144,6 +144,34 @@ TEST_F(Robust, AClosedPipeDoesNotStopTheBatchAndAFullDiskIsAnError) {
     }
 }
 
+// A report that cannot be written where --output names (a folder, a read-only file
+// system, a full disk) is said on standard error and makes the exit status 1.
+TEST_F(Robust, AReportThatCannotBeWrittenToItsFileEndsWithStatusOne) {
+    const std::string script =
+        "cd " + dir + " && mkdir -p full ro folder || exit 98\n"
+        "mount -t tmpfs -o size=4k tmpfs full || exit 99\n"
+        "mount -t tmpfs -o ro tmpfs ro || exit 99\n"
+        "head -c 8192 /dev/zero >full/filler 2>/dev/null\n"
+        "for target in folder ro/report.json full/report.json; do\n"
+        "  \"$@\" --output \"$target\" >/dev/null 2>err; echo \"$target $? $(cat err)\"\n"
+        "done\n";
+    orvextest::WriteFile(dir + "/outputs.sh", script);
+    std::vector<std::string> args;
+    if (geteuid() != 0) args.push_back("--map-root-user");
+    args.insert(args.end(), {"--mount", "sh", dir + "/outputs.sh", ToolPath("ORVEXCTL"), "scan", "--bind",
+                             "127.0.0.1", "--seconds", "1", "--format", "json"});
+    const auto shell = RunProcess("/usr/bin/unshare", args);
+    if (shell.status == 99) GTEST_SKIP() << "no tmpfs can be mounted here: " << shell.err;
+    ASSERT_EQ(shell.status, 0) << shell.err;
+    for (const std::string target : {"folder", "ro/report.json", "full/report.json"}) {
+        const auto at = shell.out.find(target + " ");
+        ASSERT_NE(at, std::string::npos) << shell.out;
+        const std::string line = shell.out.substr(at, shell.out.find('\n', at) - at);
+        EXPECT_EQ(line.substr(target.size() + 1, 2), "1 ") << line;
+        EXPECT_NE(line.find("orvexctl: cannot "), std::string::npos) << line;
+    }
+}
+
 TEST_F(Robust, TheSameCameraNamedTwiceIsUpgradedOnce) {
     const std::string hosts = dir + "/hosts.txt";
     std::ofstream(hosts) << "127.0.2.1:18100\n# again, with the port from --port\n127.0.2.1\n127.0.2.2:18101\n";

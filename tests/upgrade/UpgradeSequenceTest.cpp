@@ -172,6 +172,48 @@ TEST_F(UpgradeSequence, SmartCameraNeverComesBack) {
     EXPECT_LE(took, 7000u + 45000u + 90000u + 20000u);
 }
 
+// Each wait of the sequence, measured at the camera on the test clock: the arrival of each
+// request after the reply to the one before (every reply comes 1.5 s late, the camera's
+// slowReplyMs). A wait cut short would ask a restarting camera too early.
+TEST_F(UpgradeSequence, EachWaitLastsWhatItShould) {
+    const auto gaps = [&](const char* after, const char* next) {
+        const auto targets = fleet.Web(0).Requests();
+        const auto times = fleet.Web(0).RequestTimes();
+        for (std::size_t i = 0; i + 1 < targets.size(); ++i) {
+            if (targets[i].find(after) == std::string::npos) continue;
+            for (std::size_t k = i + 1; k < targets.size(); ++k) {
+                if (targets[k].find(next) != std::string::npos) return static_cast<long>(times[k] - times[i]);
+            }
+        }
+        return -1L;
+    };
+    // Long waits are many 50 ms sleeps, each a little late on a busy machine: 15% slack.
+    constexpr long kReply = 1500, kSlack = 1000;
+    const auto most = [](long wait) { return wait + wait * 15 / 100 + 1000; };
+    const auto start = platform::Clock::TickCount();
+    EXPECT_EQ(Run(true, Login(), Smart()), (Statuses{-1, 10, 29, 31, 35, 36, 38}));
+    // The first status read a second after the start.
+    const long first = static_cast<long>(fleet.Web(0).RequestTimes().at(0) - start);
+    EXPECT_GE(first, 1000);
+    EXPECT_LE(first, 1000 + kSlack);
+    // Connected 2 s, current version 2 s, latest version 2 s before the download command.
+    const long command = gaps("get_status.cgi", "auto_download_file.cgi");
+    EXPECT_GE(command, kReply + 6000);
+    EXPECT_LE(command, kReply + most(6000));
+    // 45 s after the command before the first status read of the restart.
+    const long restart = gaps("auto_download_file.cgi", "get_status.cgi");
+    EXPECT_GE(restart, kReply + 45000);
+    EXPECT_LE(restart, kReply + most(45000));
+
+    const std::size_t before = fleet.Web(0).Requests().size();
+    EXPECT_EQ(Run(false, Login(), Manual(true)), (Statuses{-1, 32, 33, 38}));
+    ASSERT_GT(fleet.Web(0).Requests().size(), before);
+    // 50 s after Web UI firmware.
+    const long webUi = gaps("upgrade_htmls.cgi", "get_status.cgi");
+    EXPECT_GE(webUi, kReply + 50000);
+    EXPECT_LE(webUi, kReply + most(50000));
+}
+
 TEST_F(UpgradeSequence, ManualWebUiAndSystemSucceedOrAreRefused) {
     EXPECT_EQ(Run(false, Login(), Manual(true)), (Statuses{-1, 32, 33, 38}));
     EXPECT_EQ(fleet.Web(0).Uploads().back().cgi, "upgrade_htmls.cgi");

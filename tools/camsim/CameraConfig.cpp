@@ -87,7 +87,7 @@ bool SetField(CameraConfig& camera, const std::string& key, const std::string& v
         if (!ParseNumber(value, 0, 1, &number)) return fail("not 0 or 1");
         camera.mayChangeSettings = number == 1;
     } else if (key == "slow" || key == "restart" || key == "newport" || key == "uploadrate" ||
-               key == "setdelay") {
+               key == "setdelay" || key == "setlate") {
         if (!ParseNumber(value, 0,
                          key == "newport"      ? 65535
                          : key == "uploadrate" ? 1000000000
@@ -100,6 +100,7 @@ bool SetField(CameraConfig& camera, const std::string& key, const std::string& v
         if (key == "newport") camera.faults.newPort = static_cast<int>(number);
         if (key == "uploadrate") camera.faults.uploadRate = static_cast<unsigned>(number);
         if (key == "setdelay") camera.setFaults.restartMs = static_cast<unsigned>(number);
+        if (key == "setlate") camera.setFaults.replyDelayMs = static_cast<unsigned>(number);
     } else if (key == "newip") {
         if (!IsAddress(value)) return fail("not an IPv4 address");
         camera.faults.newIp = value;

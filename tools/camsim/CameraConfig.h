@@ -33,6 +33,8 @@ struct SetFaults {
     bool rejectLogin = false;   // answers every set request "bad login"
     bool neverAnswers = false;  // takes no set request and never answers one
     unsigned restartMs = 0;     // after taking new settings, silent this long (clock ms)
+    unsigned replyDelayMs = 0;  // answers the set request this late (clock ms), showing the
+                                // new settings to searches meanwhile
 };
 
 // One virtual camera as its owner describes it.
@@ -73,7 +75,7 @@ bool ParseMac(const std::string& text, std::array<std::uint8_t, 6>* mac);
 // Sets one field by its key (ip, mask, gateway, dns1, dns2, mac, port, uid, name, namehex
 // (the name's bytes in hex, for a name in the camera's own code page), version,
 // ddns, netmode, user, password, rights, app, md5, oem, faults, slow, restart, newip,
-// newport, setdelay); false with a message for a bad key or value. "faults" takes a
+// newport, setdelay, setlate); false with a message for a bad key or value. "faults" takes a
 // '+'-separated list of: noclen, lowerclen, cut, never, reset, refuseupload, refusedownload,
 // nocomeback, nosysver, keepversion, and for set requests setkeep, setreject, setnoreply.
 bool SetField(CameraConfig& camera, const std::string& key, const std::string& value,

@@ -256,25 +256,28 @@ void CameraFleet::HandleDatagram(const std::uint8_t* data, std::size_t size,
         orvex::DeviceParams echo = orvex::ParamsOf(request);
         EventLog::Write("set " + orvex::MacText(request));
         std::lock_guard<std::mutex> guard(m_lock);
-        const std::int32_t result = ApplySetRequest(request, &echo);
+        DWORD replyDelay = 0;
+        const std::int32_t result = ApplySetRequest(request, &echo, &replyDelay);
         SetRequestSeen seen{};
         std::memcpy(seen.datagram.data(), data, orvex::kSetRequestSize);
         seen.result = result;
         m_setRequests.push_back(seen);
         if (result != 0) {
             const auto reply = orvex::BuildSetReply(echo, result);
-            m_pending.emplace(now, PendingReply{from, std::vector<std::uint8_t>(reply.begin(), reply.end())});
+            m_pending.emplace(now + replyDelay,
+                              PendingReply{from, std::vector<std::uint8_t>(reply.begin(), reply.end())});
         }
     }
 }
 
 std::int32_t CameraFleet::ApplySetRequest(const orvex::DeviceRecord& wanted,
-                                          orvex::DeviceParams* echo) {
+                                          orvex::DeviceParams* echo, DWORD* replyDelay) {
     for (std::size_t index = 0; index < m_cameras.size(); ++index) {
         VirtualCamera& camera = m_cameras[index];
         if (std::memcmp(camera.record.abyMac, wanted.abyMac, 6) != 0) continue;
         const SetFaults& faults = camera.config.setFaults;
         if (camera.muted || faults.neverAnswers) return 0;
+        *replyDelay = faults.replyDelayMs;
         if (faults.rejectLogin || platform::FieldString(wanted.szUser) != camera.config.user ||
             platform::FieldString(wanted.szPassword) != camera.config.password) {
             return orvex::kSetBadLogin;

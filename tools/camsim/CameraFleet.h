@@ -95,7 +95,10 @@ private:
     void Run();
     void HandleDatagram(const std::uint8_t* data, std::size_t size, const sockaddr_in& from);
     // Under m_lock: the camera's answer (0: none) and the block it echoes.
-    std::int32_t ApplySetRequest(const orvex::DeviceRecord& wanted, orvex::DeviceParams* echo);
+    // The result of a set request for the camera it names (0: none answers), the block its
+    // reply echoes and how late that reply goes (clock ms).
+    std::int32_t ApplySetRequest(const orvex::DeviceRecord& wanted, orvex::DeviceParams* echo,
+                                 platform::DWORD* replyDelay);
     void TakeSettings(std::size_t index, const orvex::DeviceRecord& record);
     // Under m_lock: notes the camera's address when it differs from the one it had.
     void NoteAddress(std::size_t index);

@@ -135,6 +135,11 @@ std::vector<std::string> CameraWeb::Requests() {
     return m_requests;
 }
 
+std::vector<platform::DWORD> CameraWeb::RequestTimes() {
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_requestTimes;
+}
+
 std::string CameraWeb::VersionOfFirmware(const std::string& bytes, const std::string& current) {
     if (bytes.compare(0, 8, "ORVEXFW ") == 0) {
         const auto end = bytes.find('\n');
@@ -152,6 +157,7 @@ void CameraWeb::Handle(const HttpRequest& request, HttpConnection& connection) {
     {
         std::lock_guard<std::mutex> guard(m_lock);
         m_requests.push_back(request.target);
+        m_requestTimes.push_back(platform::Clock::TickCount());
         faults = m_config.faults;
         EventLog::Write("web " + m_config.ip + ":" + std::to_string(m_config.port) + " " + request.path);
     }

@@ -45,8 +45,10 @@ public:
     std::vector<Upload> Uploads();
     // Request body bytes this camera has received, uploads cut short included.
     long long BodyBytesReceived() const { return m_server.BodyBytesReceived(); }
-    // Every request target (path and query) in arrival order.
+    // Every request target (path and query) in arrival order, and when each arrived (the
+    // clock's milliseconds, on the scaled clock).
     std::vector<std::string> Requests();
+    std::vector<platform::DWORD> RequestTimes();
 
     // "ORVEXFW <version>\n" at the start of a firmware file names its version.
     static std::string VersionOfFirmware(const std::string& bytes, const std::string& current);
@@ -64,6 +66,7 @@ private:
     ChangeListener m_listener;
     std::vector<Upload> m_uploads;
     std::vector<std::string> m_requests;
+    std::vector<platform::DWORD> m_requestTimes;
     HttpServer m_server;
     std::mutex m_restartLock;  // guards m_restartThread
     std::thread m_restartThread;

@@ -27,7 +27,7 @@ constexpr const char* kUsage =
     "                    [--log FILE] [--quiet] [--version]\n"
     "Camera keys: ip mask gateway dns1 dns2 mac port uid name version ddns netmode\n"
     "             user password rights app md5 oem faults slow restart newip newport\n"
-    "             setdelay (faults for set requests: setkeep setreject setnoreply)\n"
+    "             setdelay setlate (faults for set requests: setkeep setreject setnoreply)\n"
     "--log FILE appends a line for each set request (set MAC) and web request (web IP:PORT\n"
     "PATH, without the query) the cameras receive.\n"
     "Each camera's web side listens on its ip:port; the firmware server answers\n"
