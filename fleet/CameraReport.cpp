@@ -4,6 +4,7 @@
 #include "fleet/CameraName.h"
 #include "fleet/JsonText.h"
 #include "fleet/NetSettings.h"
+#include "fleet/OnvifRows.h"
 #include "fleet/ReportHeader.h"
 #include "platform/CodePage.h"
 #include "platform/TextUtil.h"
@@ -72,27 +73,32 @@ std::string CameraReport::CsvRow(const std::vector<std::string>& cells) {
 }
 
 std::string CameraReport::Csv(const std::vector<ScannedCamera>& cameras,
-                              const std::vector<ScanSource>& sources) {
+                              const std::vector<ScanSource>& sources,
+                              const std::vector<OnvifCamera>& onvif) {
     std::string out =
         "mode,name,ip,port,mac,mask,gateway,dns1,dns2,network,uid,version,adapter,adapter_ip,"
-        "other_subnet,shared_mac,name_hex\r\n";
+        "other_subnet,shared_mac,name_hex,protocol,endpoint,xaddrs,hardware,location\r\n";
     for (const ScannedCamera& camera : cameras) {
         const Fields f = FieldsOf(camera, sources);
         out += CsvRow({f.mode, f.name, f.ip, f.port, f.mac, f.mask, f.gateway, f.dns1, f.dns2,
                        f.network, f.uid, f.version, f.adapter, f.adapterIp,
-                       f.otherSubnet ? "true" : "false", f.sharedMac ? "true" : "false", f.nameHex});
+                       f.otherSubnet ? "true" : "false", f.sharedMac ? "true" : "false", f.nameHex,
+                       "native", "", "", "", ""});
     }
+    for (const OnvifCamera& camera : onvif) out += CsvRow(OnvifRows::CsvCells(camera, sources));
     return out;
 }
 
 std::string CameraReport::Json(const std::vector<ScannedCamera>& cameras,
                                const std::vector<ScanSource>& sources,
-                               const std::vector<ScanFailure>& failures) {
+                               const std::vector<ScanFailure>& failures,
+                               const std::vector<OnvifCamera>& onvif) {
     Json::Value document = ReportHeader::Begin("scan");
     Json::Value& list = document["cameras"] = Json::Value(Json::arrayValue);
     for (const ScannedCamera& camera : cameras) {
         const Fields f = FieldsOf(camera, sources);
         Json::Value c(Json::objectValue);
+        c["protocol"] = "native";
         c["mode"] = f.mode;
         c["name"] = f.name;
         c["ip"] = f.ip;
@@ -112,6 +118,7 @@ std::string CameraReport::Json(const std::vector<ScannedCamera>& cameras,
         c["name_hex"] = f.nameHex;
         list.append(c);
     }
+    for (const OnvifCamera& camera : onvif) list.append(OnvifRows::Json(camera, sources));
     Json::Value& searched = document["adapters"] = Json::Value(Json::arrayValue);
     for (const ScanSource& source : sources) {
         Json::Value a(Json::objectValue);

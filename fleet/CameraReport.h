@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "fleet/AdapterScan.h"
+#include "onvif/OnvifDiscovery.h"
 
 namespace orvex {
 
@@ -13,12 +14,15 @@ namespace orvex {
 class CameraReport {
 public:
     // CSV with a header row, RFC 4180 quoting, CR LF line ends.
+    // ONVIF cameras follow the native ones, each row saying its protocol.
     static std::string Csv(const std::vector<ScannedCamera>& cameras,
-                           const std::vector<ScanSource>& sources);
-    // One JSON document: {"cameras": [...], "failures": [...]}.
+                           const std::vector<ScanSource>& sources,
+                           const std::vector<OnvifCamera>& onvif = {});
+    // One JSON document: {"cameras": [...], "adapters": [...], "failures": [...]}.
     static std::string Json(const std::vector<ScannedCamera>& cameras,
                             const std::vector<ScanSource>& sources,
-                            const std::vector<ScanFailure>& failures);
+                            const std::vector<ScanFailure>& failures,
+                            const std::vector<OnvifCamera>& onvif = {});
     // One CSV field, quoted when it holds a comma, a quote or a line break.
     static std::string CsvField(const std::string& text);
     // One CSV row of these fields, with its CR LF.

@@ -16,9 +16,11 @@ constexpr std::size_t kMaxPlanBytes = 16 * 1024 * 1024;
 
 // Columns that scan reports carry and a set leaves alone.
 bool ReadOnly(const std::string& key) {
-    static const char* const kKeys[] = {"mode",       "uid",        "version",     "adapter",
-                                        "adapterIp",  "adapter_ip", "subnet",      "otherSubnet",
-                                        "mac_shared", "sharedMac",  "other_subnet", "shared_mac"};
+    static const char* const kKeys[] = {"mode",       "uid",        "version",      "adapter",
+                                        "adapterIp",  "adapter_ip", "subnet",       "otherSubnet",
+                                        "mac_shared", "sharedMac",  "other_subnet", "shared_mac",
+                                        "protocol",   "endpoint",   "xaddrs",       "xaddr_ip",
+                                        "hardware",   "location",   "types"};
     return std::any_of(std::begin(kKeys), std::end(kKeys), [&](const char* k) { return key == k; });
 }
 
@@ -57,6 +59,12 @@ bool CsvRecord(const std::string& text, std::size_t& pos, int& line,
         return false;
     }
     return true;
+}
+
+// A scan report's row of an ONVIF camera: not the native set request's to change.
+bool OnvifRow(const std::vector<std::pair<std::string, std::string>>& cells) {
+    return std::any_of(cells.begin(), cells.end(),
+                       [](const auto& cell) { return cell.first == "protocol" && cell.second == "onvif"; });
 }
 
 }  // namespace
@@ -128,6 +136,7 @@ bool SetPlanFile::ParseCsv(const std::string& text, const std::string& name,
         row.where = "plan line " + std::to_string(at);
         Cells named;
         for (std::size_t c = 0; c < header.size(); ++c) named.emplace_back(header[c], cells[c]);
+        if (OnvifRow(named)) continue;
         std::string key;
         if (!Fill(named, &row, &key, error)) {
             *error = name + ": line " + std::to_string(at) + ": column '" + key + "': " + *error;
@@ -177,6 +186,7 @@ bool SetPlanFile::ParseJson(const std::string& text, const std::string& name,
             *error = where + "each camera is an object";
             return false;
         }
+        if (entry["protocol"].isString() && entry["protocol"].asString() == "onvif") continue;
         SetRequestRow row;
         row.where = "plan line " + std::to_string(at);
         Cells named;

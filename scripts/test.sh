@@ -26,7 +26,7 @@ TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan --output-on-failure -j2
 # Fuzz targets: clang, libFuzzer and ASan/UBSan, a short bounded run each from the seeds.
 build build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DORVEX_FUZZ=ON \
   -DORVEX_SANITIZE=address,undefined,fuzzer-no-link
-for target in http_head cgi_reply url firmware_doc discovery_reply set_plan; do
+for target in http_head cgi_reply url firmware_doc discovery_reply set_plan wsd_message; do
   work="build-fuzz/corpus-$target"
   mkdir -p "$work"
   echo "fuzzing $target"

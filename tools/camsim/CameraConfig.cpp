@@ -101,6 +101,18 @@ bool SetField(CameraConfig& camera, const std::string& key, const std::string& v
         if (key == "uploadrate") camera.faults.uploadRate = static_cast<unsigned>(number);
         if (key == "setdelay") camera.setFaults.restartMs = static_cast<unsigned>(number);
         if (key == "setlate") camera.setFaults.replyDelayMs = static_cast<unsigned>(number);
+    } else if (key == "onvif") {
+        if (value != "on" && value != "off") return fail("not on or off");
+        camera.onvif.enabled = value == "on";
+    } else if (key == "onvifdelay") {
+        if (!ParseNumber(value, 0, 60000, &number)) return fail("not 0 to 60000 ms");
+        camera.onvif.maxDelayMs = static_cast<unsigned>(number);
+    } else if (key == "onvifxaddr") {
+        if (!IsAddress(value)) return fail("not an IPv4 address");
+        camera.onvif.xaddrHost = value;
+    } else if (key == "hardware" || key == "location") {
+        if (value.empty() || value.size() > 64) return fail("1 to 64 characters");
+        (key == "hardware" ? camera.onvif.hardware : camera.onvif.location) = value;
     } else if (key == "newip") {
         if (!IsAddress(value)) return fail("not an IPv4 address");
         camera.faults.newIp = value;
@@ -133,6 +145,8 @@ bool SetField(CameraConfig& camera, const std::string& key, const std::string& v
                 camera.setFaults.keepSettings = true;
             else if (name == "setreject")
                 camera.setFaults.rejectLogin = true;
+            else if (name == "reuseid")
+                camera.onvif.reuseMessageId = true;
             else if (name == "setnoreply")
                 camera.setFaults.neverAnswers = true;
             else if (!name.empty())

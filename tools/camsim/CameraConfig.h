@@ -37,6 +37,16 @@ struct SetFaults {
                                 // new settings to searches meanwhile
 };
 
+// A camera's ONVIF side: WS-Discovery on UDP 3702 (and, later, its device service).
+struct OnvifSide {
+    bool enabled = false;
+    unsigned maxDelayMs = 0;      // each ProbeMatches waits a random time up to this (real ms)
+    bool reuseMessageId = false;  // answers with the probe's own MessageID as its own
+    std::string xaddrHost;        // names this host in its XAddrs (empty: its own address)
+    std::string hardware = "OrvexSim";
+    std::string location = "lab";
+};
+
 // One virtual camera as its owner describes it.
 struct CameraConfig {
     std::string ip = "127.0.0.1";
@@ -60,6 +70,7 @@ struct CameraConfig {
     std::string oemId = "orvex";
     WebFaults faults;
     SetFaults setFaults;
+    OnvifSide onvif;
 
     // The search reply payload: the fields above, the uninterpreted bytes as a pattern.
     orvex::DeviceRecord ToRecord() const;
@@ -75,9 +86,11 @@ bool ParseMac(const std::string& text, std::array<std::uint8_t, 6>* mac);
 // Sets one field by its key (ip, mask, gateway, dns1, dns2, mac, port, uid, name, namehex
 // (the name's bytes in hex, for a name in the camera's own code page), version,
 // ddns, netmode, user, password, rights, app, md5, oem, faults, slow, restart, newip,
-// newport, setdelay, setlate); false with a message for a bad key or value. "faults" takes a
+// newport, setdelay, setlate, onvif (on/off), onvifdelay, onvifxaddr, hardware, location);
+// false with a message for a bad key or value. "faults" takes a
 // '+'-separated list of: noclen, lowerclen, cut, never, reset, refuseupload, refusedownload,
-// nocomeback, nosysver, keepversion, and for set requests setkeep, setreject, setnoreply.
+// nocomeback, nosysver, keepversion, for set requests setkeep, setreject, setnoreply, and
+// for the ONVIF side reuseid.
 bool SetField(CameraConfig& camera, const std::string& key, const std::string& value,
               std::string* error);
 

@@ -1,5 +1,6 @@
 // orvex-camsim: a fleet of virtual cameras. Run it only inside a private network
 // namespace (see the README): it answers discovery broadcasts on UDP port 8600.
+#include <algorithm>
 #include <unistd.h>
 
 #include <clocale>
@@ -12,6 +13,7 @@
 
 #include "platform/Clock.h"
 #include "resources/Version.h"
+#include "tools/camsim/OnvifResponder.h"
 #include "tools/camsim/EventLog.h"
 #include "tools/camsim/CameraFleet.h"
 #include "tools/camsim/FirmwareServer.h"
@@ -28,6 +30,8 @@ constexpr const char* kUsage =
     "Camera keys: ip mask gateway dns1 dns2 mac port uid name version ddns netmode\n"
     "             user password rights app md5 oem faults slow restart newip newport\n"
     "             setdelay setlate (faults for set requests: setkeep setreject setnoreply)\n"
+    "             onvif=on onvifdelay onvifxaddr hardware location (ONVIF discovery on UDP\n"
+    "             3702; fault reuseid)\n"
     "--log FILE appends a line for each set request (set MAC) and web request (web IP:PORT\n"
     "PATH, without the query) the cameras receive.\n"
     "Each camera's web side listens on its ip:port; the firmware server answers\n"
@@ -142,9 +146,18 @@ int main(int argc, char** argv) {
     if (web && !fleet.StartWeb(&error)) return Fail(error);
     camsim::FirmwareServer firmwareServer(firmwareSettings);
     if (firmware && !firmwareServer.Start(&error)) return Fail("firmware server: " + error);
+    // The ONVIF cameras' discovery side, joined on the interface their addresses are on.
+    camsim::OnvifResponder onvif;
+    const auto speaksOnvif = std::find_if(cameras.begin(), cameras.end(),
+                                          [](const camsim::CameraConfig& c) { return c.onvif.enabled; });
+    if (speaksOnvif != cameras.end()) {
+        const std::string on = bindAddress != "0.0.0.0" ? bindAddress : speaksOnvif->ip;
+        if (!onvif.Start(cameras, on, &error)) return Fail(error);
+    }
     std::cerr << "orvex-camsim: " << cameras.size() << " camera(s) answering on UDP 8600"
               << (web ? ", each with its web side" : "")
-              << (firmware ? ", firmware server on " + firmwareSettings.ip + ":808" : "") << "\n";
+              << (firmware ? ", firmware server on " + firmwareSettings.ip + ":808" : "")
+              << (speaksOnvif != cameras.end() ? ", ONVIF discovery on UDP 3702" : "") << "\n";
 
     if (quiet) {
         std::signal(SIGINT, [](int) { g_stop = 1; });
@@ -158,6 +171,7 @@ int main(int argc, char** argv) {
             if (!answer.empty()) std::cout << answer << std::endl;
         }
     }
+    onvif.Stop();  // each ONVIF camera says Bye
     firmwareServer.Stop();
     fleet.Stop();
     return 0;

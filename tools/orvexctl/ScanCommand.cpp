@@ -2,11 +2,14 @@
 
 #include <cstdio>
 #include <iostream>
+#include <thread>
 
 #include "discovery/CameraExport.h"
 #include "discovery/DiscoveryCodec.h"
 #include "fleet/AdapterScan.h"
+#include "fleet/AddressRange.h"
 #include "fleet/CameraReport.h"
+#include "onvif/OnvifDiscovery.h"
 #include "platform/TextUtil.h"
 #include "tools/orvexctl/ReportOutput.h"
 #include "tools/orvexctl/StopSignals.h"
@@ -64,6 +67,24 @@ std::string TextList(const std::vector<orvex::ScannedCamera>& cameras,
     return text;
 }
 
+// The ONVIF cameras, after the native list: one line each.
+std::string OnvifText(const std::vector<orvex::OnvifCamera>& cameras,
+                      const std::vector<orvex::ScanSource>& sources) {
+    std::string text;
+    for (const orvex::OnvifCamera& c : cameras) {
+        text += "ONVIF\t" + c.ip + "\t" + std::to_string(c.port) + "\t" + OneLine(c.name) + "\t" +
+                OneLine(c.hardware) + "\t" + c.endpoint +
+                (sources.size() > 1 ? "\t" + sources[c.source].ip : "") +
+                (c.xaddrIp.empty() ? "" : "\t(names " + c.xaddrIp + ")") + "\r\n";
+    }
+    return text;
+}
+
+struct Protocols {
+    bool native = true;
+    bool onvif = true;
+};
+
 }  // namespace
 
 int RunScan(const Arguments& args) {
@@ -73,6 +94,8 @@ int RunScan(const Arguments& args) {
     bool events = false;
     Format format = Format::kText;
     ReportOutput output;
+    Protocols protocols;
+    orvex::OnvifDiscovery::Options onvif;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         std::string error;
@@ -90,6 +113,32 @@ int RunScan(const Arguments& args) {
             } else if (!ParseInteger(value, 1, 86400, &seconds)) {
                 return BadArguments("--seconds takes a whole number from 1 to 86400, got '" +
                                     value + "'");
+            }
+        } else if (arg == "--protocol" || arg == "--host" || arg == "--probe-range" || arg == "--ttl") {
+            if (i + 1 >= args.size()) return BadArguments(arg + " needs a value");
+            const std::string& value = args[++i];
+            if (arg == "--protocol") {
+                if (value != "native" && value != "onvif" && value != "all")
+                    return BadArguments("--protocol takes native, onvif or all, got '" + value + "'");
+                protocols = {value != "onvif", value != "native"};
+            } else if (arg == "--host") {
+                const std::string host = value.substr(0, value.find(':'));
+                long port = 0;
+                if (!IsIpv4(host) || (host.size() != value.size() &&
+                                      !ParseInteger(value.substr(host.size() + 1), 1, 65535, &port)))
+                    return BadArguments("--host takes an IPv4 address (and :PORT), got '" + value + "'");
+                onvif.hosts.push_back(value);
+            } else if (arg == "--probe-range") {
+                const auto dash = value.find('-');
+                if (dash == std::string::npos || !orvex::AddressRange::Parse(value.substr(0, dash), &onvif.rangeFirst) ||
+                    !orvex::AddressRange::Parse(value.substr(dash + 1), &onvif.rangeLast) ||
+                    onvif.rangeLast < onvif.rangeFirst || onvif.rangeLast - onvif.rangeFirst > 65535)
+                    return BadArguments("--probe-range takes FIRST-LAST (at most 65536 addresses), got '" +
+                                        value + "'");
+            } else {
+                long ttl = 1;
+                if (!ParseInteger(value, 1, 255, &ttl)) return BadArguments("--ttl takes 1 to 255, got '" + value + "'");
+                onvif.ttl = static_cast<int>(ttl);
             }
         } else if (arg == "--all") {
             all = true;
@@ -119,24 +168,51 @@ int RunScan(const Arguments& args) {
             PrintEvent(outcome, listed, sources.size() > 1 ? " via " + sources[source].ip : "");
         };
     }
+    if ((!onvif.hosts.empty() || onvif.rangeFirst != 0) && !protocols.onvif)
+        return BadArguments("--host and --probe-range probe for ONVIF cameras: not with --protocol native");
+    // ONVIF discovery on a thread of its own for the same time as the native search.
+    onvif.sources = sources;
+    onvif.seconds = static_cast<double>(seconds);
+    orvex::OnvifDiscovery discovery(onvif);
+    bool onvifSent = true;
+    std::string onvifError;
+    std::thread onvifThread;
+    if (protocols.onvif) {
+        onvifThread = std::thread([&] { onvifSent = discovery.Run(&StopSignals::Flag(), &onvifError); });
+    }
     orvex::AdapterScan scan(sources, observer);
-    scan.Start();
-    // Ctrl-C ends the search early: the cameras found so far are still reported.
-    const bool allFailed =
-        scan.WaitAllFailed(static_cast<int>(seconds * 1000), &StopSignals::Flag());
-    scan.Stop();
-    for (const orvex::ScanFailure& failure : scan.Failures()) {
+    bool nativeFailed = false;
+    if (protocols.native) {
+        scan.Start();
+        // Ctrl-C ends the search early: the cameras found so far are still reported.
+        nativeFailed = scan.WaitAllFailed(static_cast<int>(seconds * 1000), &StopSignals::Flag());
+        scan.Stop();
+    }
+    if (onvifThread.joinable()) onvifThread.join();
+    std::vector<orvex::ScanFailure> failures = protocols.native ? scan.Failures() : std::vector<orvex::ScanFailure>{};
+    for (const orvex::ScanFailure& failure : failures) {
         std::cerr << "orvexctl: " << orvex::AdapterScan::Describe(sources[failure.source], failure)
                   << std::endl;
     }
+    for (const orvex::ScanFailure& failure : discovery.Failures()) {
+        std::cerr << "orvexctl: ONVIF: " << orvex::AdapterScan::Describe(sources[failure.source], failure)
+                  << std::endl;
+    }
+    if (protocols.onvif && !onvifSent) std::cerr << "orvexctl: " << onvifError << std::endl;
+    for (const auto& [why, count] : discovery.Dropped()) {
+        std::cerr << "orvexctl: ONVIF: " << count << " message(s) dropped: " << why << std::endl;
+    }
+    if (!protocols.native) failures = discovery.Failures();
 
-    const auto cameras = scan.Cameras();
+    const auto cameras = protocols.native ? scan.Cameras() : std::vector<orvex::ScannedCamera>{};
+    const auto found = discovery.Cameras();
     std::string out;
-    if (format == Format::kCsv) out = orvex::CameraReport::Csv(cameras, sources);
-    if (format == Format::kJson) out = orvex::CameraReport::Json(cameras, sources, scan.Failures());
-    if (format == Format::kText) out = TextList(cameras, sources);
+    if (format == Format::kCsv) out = orvex::CameraReport::Csv(cameras, sources, found);
+    if (format == Format::kJson) out = orvex::CameraReport::Json(cameras, sources, failures, found);
+    if (format == Format::kText) out = TextList(cameras, sources) + OnvifText(found, sources);
     const bool written = output.Write(out);
-    return StopSignals::ExitStatus(allFailed || !written ? 1 : 0);
+    const bool failed = (!protocols.native || nativeFailed) && (!protocols.onvif || !onvifSent);
+    return StopSignals::ExitStatus(failed || !written ? 1 : 0);
 }
 
 }  // namespace orvexctl
