@@ -14,6 +14,8 @@ build() {  # build DIR [cmake options...]
 
 build build
 ctest --test-dir build --output-on-failure -j2
+# Every kind of report was read by some test, and all of them match their schema.
+/usr/bin/python3 tests/schema/validate-reports.py --require-all packaging/schema build/test-reports
 
 # The window's tests too; leaks inside system libraries only are suppressed (commented file).
 build build-asan -DORVEX_SANITIZE=address,undefined -DORVEX_BUILD_GUI=ON -DORVEX_BUILD_BENCH=OFF

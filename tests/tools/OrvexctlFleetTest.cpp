@@ -101,7 +101,8 @@ TEST_F(TwoAdapters, ScanAllListsEachCameraOnceWithItsAdapterInEveryFormat) {
     ASSERT_EQ(csv.status, 0) << csv.err;
     const auto rows = ParseCsv(csv.out);
     ASSERT_EQ(rows.size(), 4u) << csv.out;
-    ASSERT_EQ(rows[0].size(), 17u);
+    ASSERT_EQ(rows[0].size(), 22u);
+    EXPECT_EQ(rows[0][17], "protocol");
     EXPECT_EQ(rows[0][1], "name");
     std::map<std::string, std::vector<std::string>> rowByIp;
     for (std::size_t r = 1; r < rows.size(); ++r) rowByIp[rows[r][2]] = rows[r];

@@ -1,5 +1,6 @@
 #include "tools/orvexctl/ScanCommand.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <thread>
@@ -194,11 +195,16 @@ int RunScan(const Arguments& args) {
         std::cerr << "orvexctl: " << orvex::AdapterScan::Describe(sources[failure.source], failure)
                   << std::endl;
     }
+    // An adapter that cannot search is said once, whichever protocol found it out.
     for (const orvex::ScanFailure& failure : discovery.Failures()) {
-        std::cerr << "orvexctl: ONVIF: " << orvex::AdapterScan::Describe(sources[failure.source], failure)
-                  << std::endl;
+        const bool said = std::any_of(failures.begin(), failures.end(), [&](const orvex::ScanFailure& f) {
+            return f.source == failure.source;
+        });
+        if (!said)
+            std::cerr << "orvexctl: ONVIF: " << orvex::AdapterScan::Describe(sources[failure.source], failure)
+                      << std::endl;
     }
-    if (protocols.onvif && !onvifSent) std::cerr << "orvexctl: " << onvifError << std::endl;
+    if (protocols.onvif && !protocols.native && !onvifSent) std::cerr << "orvexctl: " << onvifError << std::endl;
     for (const auto& [why, count] : discovery.Dropped()) {
         std::cerr << "orvexctl: ONVIF: " << count << " message(s) dropped: " << why << std::endl;
     }
