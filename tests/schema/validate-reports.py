@@ -14,7 +14,7 @@ import sys
 
 import jsonschema
 
-KINDS = ["scan", "set", "upgrade", "set-uid", "journal"]
+KINDS = ["scan", "set", "upgrade", "set-uid", "journal", "onvif"]
 
 
 def main():

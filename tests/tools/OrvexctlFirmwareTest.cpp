@@ -279,7 +279,8 @@ TEST_F(Firmware, ADryRunSaysWhatWouldChangeAndSendsNothing) {
     const auto before = size();
     const auto look = Upgrade({"--smart", "--dry-run", "--format", "json"});
     EXPECT_EQ(look.status, 0) << look.out << look.err;
-    for (const Json::Value& row : ParseJson(look.out)["results"]) {
+    const Json::Value lookReport = ParseJson(look.out);
+    for (const Json::Value& row : lookReport["results"]) {
         EXPECT_EQ(row["verdict"].asString(), "would upgrade");
         EXPECT_EQ(row["version_before"].asString(), "1.7.15.4");
         EXPECT_EQ(row["expected"].asString(), "1.7.15.9");

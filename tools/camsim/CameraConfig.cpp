@@ -110,6 +110,12 @@ bool SetField(CameraConfig& camera, const std::string& key, const std::string& v
     } else if (key == "onvifxaddr") {
         if (!IsAddress(value)) return fail("not an IPv4 address");
         camera.onvif.xaddrHost = value;
+    } else if (key == "onvifauth") {
+        if (value != "wsse" && value != "digest" && value != "either") return fail("not wsse, digest or either");
+        camera.onvif.auth = value;
+    } else if (key == "onvifclock") {
+        if (!ParseNumber(value, -1000000000, 1000000000, &number)) return fail("not a number of seconds");
+        camera.onvif.clockOffset = number;
     } else if (key == "hardware" || key == "location") {
         if (value.empty() || value.size() > 64) return fail("1 to 64 characters");
         (key == "hardware" ? camera.onvif.hardware : camera.onvif.location) = value;

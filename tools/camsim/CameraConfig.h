@@ -45,6 +45,11 @@ struct OnvifSide {
     std::string xaddrHost;        // names this host in its XAddrs (empty: its own address)
     std::string hardware = "OrvexSim";
     std::string location = "lab";
+    // Its device service: which login it takes ("wsse" UsernameToken, "digest" HTTP Digest,
+    // "either"), how far its clock is off (seconds), and the NTP server it was given.
+    std::string auth = "either";
+    long long clockOffset = 0;
+    std::string ntpServer;
 };
 
 // One virtual camera as its owner describes it.
@@ -86,7 +91,8 @@ bool ParseMac(const std::string& text, std::array<std::uint8_t, 6>* mac);
 // Sets one field by its key (ip, mask, gateway, dns1, dns2, mac, port, uid, name, namehex
 // (the name's bytes in hex, for a name in the camera's own code page), version,
 // ddns, netmode, user, password, rights, app, md5, oem, faults, slow, restart, newip,
-// newport, setdelay, setlate, onvif (on/off), onvifdelay, onvifxaddr, hardware, location);
+// newport, setdelay, setlate, onvif (on/off), onvifdelay, onvifxaddr, onvifauth,
+// onvifclock (seconds), hardware, location);
 // false with a message for a bad key or value. "faults" takes a
 // '+'-separated list of: noclen, lowerclen, cut, never, reset, refuseupload, refusedownload,
 // nocomeback, nosysver, keepversion, for set requests setkeep, setreject, setnoreply, and

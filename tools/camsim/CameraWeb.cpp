@@ -166,6 +166,10 @@ void CameraWeb::Handle(const HttpRequest& request, HttpConnection& connection) {
         return;
     }
     if (faults.slowReplyMs > 0 && !WaitClock(faults.slowReplyMs)) return;
+    if (request.path == OnvifService::kPath && request.method == "POST" && Config().onvif.enabled) {
+        AnswerOnvif(request, connection);
+        return;
+    }
     bool restart = false;
     bool webUi = false;
     std::string newVersion;
@@ -245,6 +249,23 @@ void CameraWeb::Reply(HttpConnection& connection, const std::string& body,
         return;
     }
     connection.Send(header + body);
+}
+
+void CameraWeb::AnswerOnvif(const HttpRequest& request, HttpConnection& connection) {
+    const OnvifService::Answer a = m_onvif.Handle(request, Config());
+    std::string head = "HTTP/1.1 " + std::to_string(a.status) + (a.status == 200 ? " OK" : " Error") +
+                       "\r\nContent-Type: application/soap+xml; charset=utf-8\r\nContent-Length: " +
+                       std::to_string(a.body.size()) + "\r\nConnection: close\r\n";
+    for (const std::string& h : a.headers) head += h + "\r\n";
+    connection.Send(head + "\r\n" + a.body);
+    std::string version;
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        if (a.clockSet) m_config.onvif.clockOffset = a.clockOffset;
+        if (!a.ntpServer.empty()) m_config.onvif.ntpServer = a.ntpServer;
+        version = m_config.version;
+    }
+    if (a.reboot) BeginRestart(false, version);
 }
 
 void CameraWeb::BeginRestart(bool webUi, const std::string& newVersion) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/ManualResetEvent.h"
+#include "tools/camsim/OnvifService.h"
 #include "tools/camsim/CameraConfig.h"
 #include "tools/camsim/HttpServer.h"
 
@@ -59,6 +60,8 @@ private:
                        std::string* newVersion);
     void Reply(HttpConnection& connection, const std::string& body, const WebFaults& faults);
     void BeginRestart(bool webUi, const std::string& newVersion);
+    // A SOAP call to its ONVIF device service, answered and its changes taken.
+    void AnswerOnvif(const HttpRequest& request, HttpConnection& connection);
     bool WaitClock(unsigned ms);  // false when stopped meanwhile
 
     std::mutex m_lock;
@@ -68,6 +71,7 @@ private:
     std::vector<std::string> m_requests;
     std::vector<platform::DWORD> m_requestTimes;
     HttpServer m_server;
+    OnvifService m_onvif;
     std::mutex m_restartLock;  // guards m_restartThread
     std::thread m_restartThread;
     std::atomic<bool> m_restarting{false};

@@ -10,6 +10,7 @@
 #include "tools/orvexctl/CgiCommand.h"
 #include "tools/orvexctl/CommandLine.h"
 #include "tools/orvexctl/JournalCommand.h"
+#include "tools/orvexctl/OnvifCommand.h"
 #include "tools/orvexctl/ReportOutput.h"
 #include "tools/orvexctl/ScanCommand.h"
 #include "tools/orvexctl/SetCommand.h"
@@ -23,6 +24,7 @@ constexpr const char* kUsage =
     "usage: orvexctl COMMAND [OPTIONS]\n"
     "  adapters                                   list the network adapters\n"
     "  scan (--bind ADDR ... | --all) [--seconds N] [--events] [--format text|csv|json]\n"
+    "          [--protocol native|onvif|all] [--host H[:P] ...] [--probe-range A-B] [--ttl N]\n"
     "                                             find cameras from local addresses\n"
     "  cgi exec URL                               run a camera CGI command\n"
     "  cgi values URL KEY...                      read named values of a CGI reply\n"
@@ -44,6 +46,9 @@ constexpr const char* kUsage =
     "          [--dry-run] [--format text|csv|json]\n"
     "                                             change network settings and verify them\n"
     "  journal [--mac MAC] [--format text|csv|json]  list the changes made to cameras\n"
+    "  onvif (info | time-sync [--ntp SERVER] | reboot) (--host H[:P] ... | --from-scan\n"
+    "          (--bind ADDR ... | --all)) [--user U] [PASSWORD] [--parallel N] [--format F]\n"
+    "                                             ONVIF cameras: identity, clock, reboot\n"
     "  (scan, upgrade, set, set-uid and journal take --output FILE: the report written\n"
     "   whole to FILE)\n"
     "  PASSWORD: --password W | --password-file FILE; else ORVEX_PASSWORD, else a prompt\n"
@@ -58,6 +63,7 @@ int Dispatch(const std::string& command, const orvexctl::Arguments& args) {
     if (command == "set-uid") return orvexctl::RunSetUid(args);
     if (command == "set") return orvexctl::RunSet(args);
     if (command == "journal") return orvexctl::RunJournal(args);
+    if (command == "onvif") return orvexctl::RunOnvif(args);
     if (command == "--version") {
         std::cout << "orvexctl " << orvex::kOrvexVersion << "\n";
         return 0;
