@@ -147,10 +147,22 @@ bool COrvexDlg::StartDiscovery(const std::wstring& ip) {
         InformationBox(result);
         return false;
     }
+    // ONVIF cameras reach the list as native ones do: a record posted to this window.
+    std::wstring mask;
+    for (const NetCardItem& adapter : m_adapters) {
+        if (adapter.strIp == ip) mask = adapter.strSubMask;
+    }
+    const platform::HWND window = Handle();
+    m_onvif.Start(platform::CodePage::WideToUtf8(ip), platform::CodePage::WideToUtf8(mask),
+                  [window](const DeviceRecord& record) {
+                      DiscoveryControl::Callback(kEventDeviceFound, const_cast<DeviceRecord*>(&record),
+                                                 reinterpret_cast<void*>(window));
+                  });
     return true;
 }
 
 void COrvexDlg::StopDiscovery() {
+    m_onvif.Stop();
     DiscoveryControl::Stop(m_prober, m_scheduler);
 }
 
@@ -327,6 +339,10 @@ void COrvexDlg::OnApply() {
     if (selected < 0) return;
     std::optional<DeviceRecord> copy = m_table.Entry(selected);
     if (!copy) return;
+    if (copy->nMode == kModeOnvif) {
+        InformationBox(IDS_ONVIF_READ_ONLY);  // a native set request is not for it
+        return;
+    }
     CDlgLogin login;
     if (login.DoModal() != IDOK || !StillShown(*copy)) return;
     const DeviceRecord listed = *copy;
@@ -352,6 +368,10 @@ void COrvexDlg::OnOneKeySet() {
     if (selected < 0) return;
     std::optional<DeviceRecord> copy = m_table.Entry(selected);
     if (!copy) return;
+    if (copy->nMode == kModeOnvif) {
+        InformationBox(IDS_ONVIF_READ_ONLY);
+        return;
+    }
     if (copy->byNetMode == 1) {
         WarningBox(IDS_NOT_FIXED_IP);
         return;

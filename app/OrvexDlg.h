@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "onvif/OnvifWatch.h"
 #include "app/DiscoveryBoxes.h"
 #include "discovery/CameraLookup.h"
 #include "discovery/CameraTable.h"
@@ -83,6 +84,7 @@ private:
     CameraTable m_table;
     CLanprobe m_prober;
     CUpdateThread m_scheduler;
+    OnvifWatch m_onvif;  // ONVIF cameras of the same adapter, beside the native ones
     std::unique_ptr<CDlgBasicInfo> m_basic;
     std::unique_ptr<CDlgOtherInfo> m_other;
     std::unique_ptr<CDlgSmartUpgd> m_smart;

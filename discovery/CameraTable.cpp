@@ -1,5 +1,6 @@
 #include "discovery/CameraTable.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "discovery/DiscoveryCodec.h"
@@ -55,7 +56,9 @@ bool CameraTable::AddCamera(const DeviceRecord& record) {
     {
         std::lock_guard<std::mutex> guard(m_lock);
         const auto found = m_index.find(KeyOf(record));
-        if (found != m_index.end()) {
+        if (record.nMode == kModeOnvif && NativeAtLocked(record)) {
+            // A camera that answers both: its native row is the one listed.
+        } else if (found != m_index.end()) {
             m_entries[found->second] = record;  // the row is brought up to date by the next sweep
         } else if (m_entries.size() < m_limit) {
             m_entries.push_back(record);
@@ -76,6 +79,13 @@ CameraTable::RowSource CameraTable::SourceOf(const DeviceRecord& record) {
     std::memcpy(source.ip, record.szIp, sizeof(source.ip));
     source.port = record.wPort;
     return source;
+}
+
+bool CameraTable::NativeAtLocked(const DeviceRecord& onvif) const {
+    const std::string ip = Trim(platform::FieldString(onvif.szIp));
+    return std::any_of(m_entries.begin(), m_entries.end(), [&](const DeviceRecord& e) {
+        return e.nMode != kModeOnvif && Trim(platform::FieldString(e.szIp)) == ip;
+    });
 }
 
 bool CameraTable::RowMatchesLocked(std::size_t i) {

@@ -72,6 +72,8 @@ private:
     };
     static RowSource SourceOf(const DeviceRecord& record);
     bool RowMatchesLocked(std::size_t i);
+    // Whether a camera found by its native search reply has the address of `onvif`.
+    bool NativeAtLocked(const DeviceRecord& onvif) const;
     void IndexEntryLocked(std::size_t i);
     void RebuildIndexLocked();
 

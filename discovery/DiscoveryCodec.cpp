@@ -115,6 +115,7 @@ const char* ModelLetter(int mode) {
         case 2: return "F";
         case 3: return "C";
         case 4: return "G";
+        case kModeOnvif: return "ONVIF";
         default: return "Other";
     }
 }

@@ -53,7 +53,9 @@ int SetResultTextId(std::int32_t result);
 
 // Model class 1..5 from a version text such as "1.7.15.4".
 int ModelClassOfVersion(const std::wstring& version);
-// "T", "F", "C", "G" or "Other".
+// The mode of a camera found by ONVIF discovery rather than by a search reply.
+constexpr int kModeOnvif = 100;
+// "T", "F", "C", "G", "ONVIF" or "Other".
 const char* ModelLetter(int mode);
 
 }  // namespace orvex

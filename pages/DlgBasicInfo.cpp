@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QValidator>
 
+#include "discovery/DiscoveryCodec.h"
 #include "platform/CodePage.h"
 #include "platform/TextUtil.h"
 #include "resources/Resource.h"
@@ -120,6 +121,14 @@ void CDlgBasicInfo::ShowDeviceInfo(const DeviceRecord* record) {
     SetItemText(IDC_BASIC_UID,
                 CodePage::FieldToWide(record->szDeviceId, sizeof(record->szDeviceId)));
     SetItemText(IDC_BASIC_INNER_ACCESS, WebAddress(*record));
+    if (record->nMode == kModeOnvif) {
+        // Shown, not edited here: where its settings are changed stands in the UID field.
+        for (int id : kAllIds) {
+            if (id != IDC_BASIC_INNER_ACCESS && id != IDC_BASIC_OPEN && id != IDC_BASIC_UID) EnableItem(id, false);
+        }
+        for (int id : kAddressIds) EnableItem(id, false);
+        SetItemText(IDC_BASIC_UID, UiLanguage::Load(IDS_ONVIF_READ_ONLY));
+    }
 }
 
 std::wstring CDlgBasicInfo::WebAddress(const DeviceRecord& record) {

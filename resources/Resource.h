@@ -218,5 +218,6 @@ constexpr int IDS_FIRMWARE_TOO_LARGE = 208;
 constexpr int IDS_FIRMWARE_TEXT = 209;
 constexpr int IDS_FIRMWARE_BLANK = 210;
 constexpr int IDS_FIRMWARE_SUMMARY = 211;
+constexpr int IDS_ONVIF_READ_ONLY = 212;
 
 }  // namespace orvex

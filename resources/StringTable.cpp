@@ -1,4 +1,4 @@
-// The string table in English (1033) and Simplified Chinese (2052), ids 101 to 211.
+// The string table in English (1033) and Simplified Chinese (2052), ids 101 to 212.
 #include "resources/StringTable.h"
 
 #include <iterator>
@@ -238,6 +238,8 @@ constexpr Entry kStrings[] = {
          L"该文件的每个字节都是 %1: 空白或已擦除的映像, 不是固件."},
     {IDS_FIRMWARE_SUMMARY /* 211 */, L"%1 bytes, SHA-256 %2",
          L"%1 字节, SHA-256 %2"},
+    {IDS_ONVIF_READ_ONLY /* 212 */, L"ONVIF camera: shown here, changed with orvexctl onvif",
+         L"ONVIF 摄像机: 此处仅显示, 请用 orvexctl onvif 更改"},
 };
 // clang-format on
 

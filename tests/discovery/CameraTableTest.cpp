@@ -6,6 +6,7 @@
 #include <cstring>
 #include <thread>
 
+#include "discovery/DiscoveryCodec.h"
 #include "tests/support/RecordingTableView.h"
 
 namespace orvex {
@@ -47,6 +48,22 @@ TEST_F(CameraTableTest, RepliesOfTheSameCameraMergeWithoutTouchingItsRow) {
     EXPECT_TRUE(table.SweepCameras());
     EXPECT_EQ(view.TakeCalls(), (Calls{"delete 0", "insert 0 Door 2"}));
     EXPECT_EQ(view.rows[0].port, L"81");
+}
+
+// A camera that answers both protocols is one row, its native one; an ONVIF-only camera
+// is a row of its own, its mode ONVIF.
+TEST_F(CameraTableTest, AnOnvifCameraIsListedUnlessItsAddressIsANativeCamerasAlready) {
+    table.AddCamera(Reply(1, "10.0.0.5", "Door"));
+    DeviceRecord both = Reply(1, "10.0.0.5", "Door by ONVIF");
+    both.nMode = kModeOnvif;
+    EXPECT_TRUE(table.AddCamera(both));
+    DeviceRecord only = Reply(9, "10.0.0.6", "Lobby");
+    only.nMode = kModeOnvif;
+    EXPECT_TRUE(table.AddCamera(only));
+    EXPECT_EQ(view.TakeCalls(), (Calls{"insert 0 Door", "insert 1 Lobby"}));
+    ASSERT_EQ(table.Count(), 2u);
+    EXPECT_STREQ(table.Entries()[0].szName, "Door");
+    EXPECT_EQ(view.rows[1].mode, L"ONVIF");
 }
 
 TEST_F(CameraTableTest, CameraLeavesAtTheFirstSweepWithoutAReply) {

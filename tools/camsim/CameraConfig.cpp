@@ -101,6 +101,9 @@ bool SetField(CameraConfig& camera, const std::string& key, const std::string& v
         if (key == "uploadrate") camera.faults.uploadRate = static_cast<unsigned>(number);
         if (key == "setdelay") camera.setFaults.restartMs = static_cast<unsigned>(number);
         if (key == "setlate") camera.setFaults.replyDelayMs = static_cast<unsigned>(number);
+    } else if (key == "native") {
+        if (value != "on" && value != "off") return fail("not on or off");
+        camera.native = value == "on";
     } else if (key == "onvif") {
         if (value != "on" && value != "off") return fail("not on or off");
         camera.onvif.enabled = value == "on";

@@ -69,6 +69,7 @@ struct CameraConfig {
     std::string user = "admin";
     std::string password = "";
     bool mayChangeSettings = true;  // false: set requests get "no rights"
+    bool native = true;             // false: answers no native search (an ONVIF-only camera)
     // The web side (get_status.cgi and the rest) on ip:port.
     std::string appVersion = "2.4.10.3";
     std::string paramsMd5 = "5f4dcc3b5aa765d61d8327deb882cf99";
@@ -91,7 +92,7 @@ bool ParseMac(const std::string& text, std::array<std::uint8_t, 6>* mac);
 // Sets one field by its key (ip, mask, gateway, dns1, dns2, mac, port, uid, name, namehex
 // (the name's bytes in hex, for a name in the camera's own code page), version,
 // ddns, netmode, user, password, rights, app, md5, oem, faults, slow, restart, newip,
-// newport, setdelay, setlate, onvif (on/off), onvifdelay, onvifxaddr, onvifauth,
+// newport, setdelay, setlate, native (on/off), onvif (on/off), onvifdelay, onvifxaddr, onvifauth,
 // onvifclock (seconds), hardware, location);
 // false with a message for a bad key or value. "faults" takes a
 // '+'-separated list of: noclen, lowerclen, cut, never, reset, refuseupload, refusedownload,

@@ -244,7 +244,7 @@ void CameraFleet::HandleDatagram(const std::uint8_t* data, std::size_t size,
         m_searchTimes.push_back(now);
         m_lastSearcher = from;
         for (const VirtualCamera& camera : m_cameras) {
-            if (camera.muted) continue;
+            if (camera.muted || !camera.config.native) continue;
             const auto reply = orvex::BuildSearchReply(camera.record);
             const DWORD delay = m_spreadMs ? m_random() % (m_spreadMs + 1) : 0;
             m_pending.emplace(now + delay,

@@ -257,14 +257,15 @@ void CameraWeb::AnswerOnvif(const HttpRequest& request, HttpConnection& connecti
                        "\r\nContent-Type: application/soap+xml; charset=utf-8\r\nContent-Length: " +
                        std::to_string(a.body.size()) + "\r\nConnection: close\r\n";
     for (const std::string& h : a.headers) head += h + "\r\n";
-    connection.Send(head + "\r\n" + a.body);
     std::string version;
     {
+        // Taken before the reply leaves: the next request already sees the change.
         std::lock_guard<std::mutex> guard(m_lock);
         if (a.clockSet) m_config.onvif.clockOffset = a.clockOffset;
         if (!a.ntpServer.empty()) m_config.onvif.ntpServer = a.ntpServer;
         version = m_config.version;
     }
+    connection.Send(head + "\r\n" + a.body);
     if (a.reboot) BeginRestart(false, version);
 }
 
