@@ -43,8 +43,10 @@ pid_t StartCameras(int count, const std::string& file) {
                 << "\npassword = secret\nonvif = on\nonvifdelay = 500\n";
         }
     }
+    std::fflush(stdout);
     const pid_t pid = fork();
     if (pid == 0) {
+        if (!std::freopen("/dev/null", "w", stderr)) _exit(126);
         execl(ORVEX_CAMSIM, ORVEX_CAMSIM, "--file", file.c_str(), "--no-firmware", "--quiet",
               static_cast<char*>(nullptr));
         _exit(127);
@@ -57,6 +59,7 @@ pid_t StartCameras(int count, const std::string& file) {
 double Info(int count, int parallel) {
     std::vector<std::string> args = {ORVEXCTL, "onvif", "info", "--parallel", std::to_string(parallel), "--format", "json"};
     for (int n = 0; n < count; ++n) args.insert(args.end(), {"--host", Ip(n)});
+    std::fflush(stdout);  // the child must not print this process's buffered lines again
     const auto start = Steady::now();
     const pid_t pid = fork();
     if (pid == 0) {
@@ -80,7 +83,6 @@ int main() {
         std::fprintf(stderr, "refusing to run next to a real network adapter; use tests/support/run-isolated.sh\n");
         return 1;
     }
-    std::fflush(stdout);
     const pid_t cameras = StartCameras(500, "/tmp/orvex-onvif-bench.txt");
 
     orvex::OnvifDiscovery::Options options;
