@@ -29,6 +29,18 @@ endforeach()
 add_custom_target(orvex_man_pages ALL DEPENDS ${ORVEX_MAN_OUTPUTS})
 install(FILES ${ORVEX_MAN_OUTPUTS} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
+# Shell completion, written by orvexctl itself from its option table.
+set(ORVEX_BASH_COMPLETION ${CMAKE_BINARY_DIR}/completion/orvexctl)
+set(ORVEX_ZSH_COMPLETION ${CMAKE_BINARY_DIR}/completion/_orvexctl)
+add_custom_command(OUTPUT ${ORVEX_BASH_COMPLETION} ${ORVEX_ZSH_COMPLETION}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/completion
+  COMMAND $<TARGET_FILE:orvexctl> completion bash > ${ORVEX_BASH_COMPLETION}
+  COMMAND $<TARGET_FILE:orvexctl> completion zsh > ${ORVEX_ZSH_COMPLETION}
+  DEPENDS orvexctl VERBATIM)
+add_custom_target(orvex_completion ALL DEPENDS ${ORVEX_BASH_COMPLETION} ${ORVEX_ZSH_COMPLETION})
+install(FILES ${ORVEX_BASH_COMPLETION} DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+install(FILES ${ORVEX_ZSH_COMPLETION} DESTINATION ${CMAKE_INSTALL_DATADIR}/zsh/vendor-completions)
+
 # The JSON Schema of each orvexctl report.
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/packaging/schema/ DESTINATION ${CMAKE_INSTALL_DATADIR}/orvex/schema
         FILES_MATCHING PATTERN "*.schema.json")

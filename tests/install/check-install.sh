@@ -30,6 +30,9 @@ for program in orvex orvexctl orvex-camsim orvex-tracewin; do
   version=$(env -u DISPLAY QT_QPA_PLATFORM=offscreen "$prefix/bin/$program" --version)
   [ "$version" = "$program $release" ] || fail "$program --version printed '$version'"
 done
+bash -n "$prefix/share/bash-completion/completions/orvexctl" || fail "bash completion"
+bash -c ". '$prefix/share/bash-completion/completions/orvexctl' && complete -p orvexctl" >/dev/null ||
+  fail "bash completion does not register"
 status=0
 env -u DISPLAY QT_QPA_PLATFORM=offscreen "$prefix/bin/orvex" --frobnicate 2>"$work/err.txt" || status=$?
 [ "$status" = 2 ] && [ "$(wc -l <"$work/err.txt")" = 1 ] || fail "orvex with an unknown argument (status $status)"

@@ -1,11 +1,33 @@
 #include "tools/orvexctl/CommandLine.h"
 
+#include <unistd.h>
+
+#include <atomic>
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
 
 #include "platform/UdpSocket.h"
 
 namespace orvexctl {
+
+namespace {
+std::atomic<bool> g_quiet{false};
+}
+
+void SetQuiet(bool quiet) {
+    g_quiet = quiet;
+}
+
+bool Quiet() {
+    return g_quiet;
+}
+
+bool FancyTerminal(int fd) {
+    const char* noColor = std::getenv("NO_COLOR");
+    const char* term = std::getenv("TERM");
+    return isatty(fd) != 0 && !(noColor && *noColor) && !(term && std::strcmp(term, "dumb") == 0);
+}
 
 int BadArguments(const std::string& message) {
     std::cerr << "orvexctl: " << message << std::endl;

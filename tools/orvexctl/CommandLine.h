@@ -17,6 +17,12 @@ std::string OneLine(const std::string& text);
 
 using Arguments = std::vector<std::string>;
 
+// --quiet: only errors and the final report (no progress); set once, before a command runs.
+void SetQuiet(bool quiet);
+bool Quiet();
+// Whether progress may redraw itself on `out`: a terminal, without NO_COLOR or TERM=dumb.
+bool FancyTerminal(int fd);
+
 // The output formats of scan, upgrade and set-uid.
 enum class Format { kText, kCsv, kJson };
 // Takes "--format text|csv|json" at args[i] (advancing i); false when args[i] is another

@@ -152,7 +152,7 @@ int RunSet(const Arguments& args) {
     std::FILE* progressOut = !a.output.ToFile() && a.format == Format::kCsv ? stderr : stdout;
     const bool showProgress = a.output.ToFile() || a.format != Format::kJson;
     if (a.output.ToFile()) ReportOutput::StandardOutputIsProgressOnly();
-    UpgradeProgress progress(labels, progressOut, isatty(fileno(progressOut)) != 0);
+    UpgradeProgress progress(labels, progressOut, FancyTerminal(fileno(progressOut)));
     using Step = orvex::BatchSet::Step;
     std::vector<std::string> ids(jobs.size());  // of each change's journal entries
     const auto outcomes = orvex::BatchSet::Run(

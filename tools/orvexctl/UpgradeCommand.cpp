@@ -256,7 +256,7 @@ int RunUpgrade(const Arguments& args) {
     std::FILE* progressOut = !o.output.ToFile() && o.format == Format::kCsv ? stderr : stdout;
     const bool showProgress = o.output.ToFile() || o.format != Format::kJson;
     if (o.output.ToFile()) ReportOutput::StandardOutputIsProgressOnly();
-    UpgradeProgress progress(labels, progressOut, isatty(fileno(progressOut)) != 0);
+    UpgradeProgress progress(labels, progressOut, FancyTerminal(fileno(progressOut)));
     orvex::ChangeJournal journal("orvexctl", [](const std::string& message) {
         std::cerr << "orvexctl: " << message << "; the upgrades go on unrecorded" << std::endl;
     });

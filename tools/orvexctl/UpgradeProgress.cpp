@@ -1,5 +1,7 @@
 #include "tools/orvexctl/UpgradeProgress.h"
 
+#include "tools/orvexctl/CommandLine.h"
+
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -136,6 +138,7 @@ void UpgradeProgress::Redraw() {
 
 bool UpgradeProgress::Print(const std::string& text) {
     if (m_gone) return false;
+    if (Quiet()) return true;  // --quiet: no progress at all
     if (std::fwrite(text.data(), 1, text.size(), m_out) != text.size() || std::fflush(m_out) != 0) {
         m_gone = true;  // the reader went away or the disk is full: the runs go on
         return false;
