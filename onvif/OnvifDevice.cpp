@@ -140,15 +140,9 @@ bool OnvifDevice::WriteNetwork(const OnvifNetwork& w, bool* rebootNeeded, std::s
                 : Element("tt:Manual", Element("tt:Address", Escaped(w.ip)) +
                                            Element("tt:PrefixLength", std::to_string(PrefixOf(w.mask)))) +
                       Element("tt:DHCP", "false"));
+    // The DNS and the gateway first: a device may leave its old address as soon as it has
+    // taken the interface, and nothing could be sent to it there after that.
     SoapReply r;
-    if (!Call("SetNetworkInterfaces",
-              Element("tds:InterfaceToken", Escaped(w.token)) +
-                  Element("tds:NetworkInterface", Element("tt:Enabled", "true") + Element("tt:IPv4", ipv4)),
-              true, &r, why))
-        return false;
-    *rebootNeeded = r.Text("RebootNeeded") == "true";
-    if (!w.dhcp && !Call("SetNetworkDefaultGateway", Element("tds:IPv4Address", Escaped(w.gateway)), true, &r, why))
-        return false;
     std::string manual;
     for (const std::string* dns : {&w.dns1, &w.dns2}) {
         if (!dns->empty())
@@ -157,6 +151,14 @@ bool OnvifDevice::WriteNetwork(const OnvifNetwork& w, bool* rebootNeeded, std::s
     if (!w.dhcp && !manual.empty() &&
         !Call("SetDNS", Element("tds:FromDHCP", "false") + manual, true, &r, why))
         return false;
+    if (!w.dhcp && !Call("SetNetworkDefaultGateway", Element("tds:IPv4Address", Escaped(w.gateway)), true, &r, why))
+        return false;
+    if (!Call("SetNetworkInterfaces",
+              Element("tds:InterfaceToken", Escaped(w.token)) +
+                  Element("tds:NetworkInterface", Element("tt:Enabled", "true") + Element("tt:IPv4", ipv4)),
+              true, &r, why))
+        return false;
+    *rebootNeeded = r.Text("RebootNeeded") == "true";
     return true;
 }
 

@@ -37,8 +37,8 @@ public:
     bool ReadClock(long long* offsetSeconds, std::string* why);
     bool ReadIdentity(OnvifIdentity* identity, std::string* why);
     bool ReadNetwork(OnvifNetwork* network, std::string* why);
-    // SetNetworkInterfaces (fixed address or DHCP), SetNetworkDefaultGateway and SetDNS as
-    // `wanted` says; `rebootNeeded` as the device answers.
+    // SetDNS and SetNetworkDefaultGateway, then SetNetworkInterfaces (fixed address or
+    // DHCP) as `wanted` says; `rebootNeeded` as the device answers.
     bool WriteNetwork(const OnvifNetwork& wanted, bool* rebootNeeded, std::string* why);
     // SetSystemDateAndTime: this computer's UTC (manual), or NTP from `ntpServer`.
     bool WriteClock(const std::string& ntpServer, std::string* why);

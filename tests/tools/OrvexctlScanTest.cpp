@@ -25,7 +25,7 @@ TEST(OrvexctlArguments, BadInputGetsOneLineAndStatusTwo) {
         {"scan", "--bind", "300.1.1.1"},
         {"scan", "--bind", "127.0.0.1", "--seconds", "0"},
         {"scan", "--bind", "127.0.0.1", "--seconds", "5x"},
-        {"scan", "--bind", "127.0.0.1", "--verbose"},
+        {"scan", "--bind", "127.0.0.1", "--chatty"},
         {"adapters", "extra"},
     };
     for (const auto& args : bad) {

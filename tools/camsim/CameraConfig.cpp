@@ -116,6 +116,9 @@ bool SetField(CameraConfig& camera, const std::string& key, const std::string& v
     } else if (key == "onvifauth") {
         if (value != "wsse" && value != "digest" && value != "either") return fail("not wsse, digest or either");
         camera.onvif.auth = value;
+    } else if (key == "onvifreboot") {
+        if (value != "on" && value != "off") return fail("not on or off");
+        camera.onvif.rebootNeeded = value == "on";
     } else if (key == "onvifclock") {
         if (!ParseNumber(value, -1000000000, 1000000000, &number)) return fail("not a number of seconds");
         camera.onvif.clockOffset = number;

@@ -50,6 +50,8 @@ struct OnvifSide {
     std::string auth = "either";
     long long clockOffset = 0;
     std::string ntpServer;
+    // New network settings wait for a reboot (SetNetworkInterfaces answers RebootNeeded).
+    bool rebootNeeded = false;
 };
 
 // One virtual camera as its owner describes it.
@@ -93,7 +95,7 @@ bool ParseMac(const std::string& text, std::array<std::uint8_t, 6>* mac);
 // (the name's bytes in hex, for a name in the camera's own code page), version,
 // ddns, netmode, user, password, rights, app, md5, oem, faults, slow, restart, newip,
 // newport, setdelay, setlate, native (on/off), onvif (on/off), onvifdelay, onvifxaddr, onvifauth,
-// onvifclock (seconds), hardware, location);
+// onvifclock (seconds), onvifreboot (on/off), hardware, location);
 // false with a message for a bad key or value. "faults" takes a
 // '+'-separated list of: noclen, lowerclen, cut, never, reset, refuseupload, refusedownload,
 // nocomeback, nosysver, keepversion, for set requests setkeep, setreject, setnoreply, and

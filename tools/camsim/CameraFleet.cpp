@@ -91,7 +91,7 @@ void CameraFleet::MoveWebSides() {
     for (std::size_t index : moves) {
         const CameraConfig now = Camera(index);
         std::lock_guard<std::mutex> guard(m_webLock);
-        if (index < m_webs.size()) m_webs[index]->MoveTo(now.ip, now.port);
+        if (index < m_webs.size()) m_webs[index]->MoveTo(now);
     }
 }
 
@@ -103,6 +103,17 @@ void CameraFleet::OnWebChange(std::size_t index, const CameraConfig& now, bool u
     c.config.ip = now.ip;
     c.config.port = now.port;
     c.config.version = now.version;
+    // Settings its device service took (a set request's reach the web side as well).
+    c.config.mask = now.mask;
+    c.config.gateway = now.gateway;
+    c.config.dns1 = now.dns1;
+    c.config.dns2 = now.dns2;
+    c.config.netMode = now.netMode;
+    c.record.byNetMode = now.netMode;
+    platform::PutFieldString(c.record.szSubMask, now.mask);
+    platform::PutFieldString(c.record.szGateway, now.gateway);
+    platform::PutFieldString(c.record.szPrimaryDns, now.dns1);
+    platform::PutFieldString(c.record.szSecondaryDns, now.dns2);
     NoteAddress(index);
     platform::PutFieldString(c.record.szIp, now.ip);
     platform::PutFieldString(c.record.szVersion, now.version);

@@ -1,5 +1,6 @@
 #include "tools/camsim/EventLog.h"
 #include "tools/camsim/CameraWeb.h"
+#include "tools/camsim/FetchFile.h"
 
 #include <arpa/inet.h>
 #include <poll.h>
@@ -59,6 +60,25 @@ bool TakeMultipartFile(const HttpRequest& request, std::string* fileName, std::s
     return !bytes->empty();
 }
 
+// Each field `change` gives replaces the one in `into`.
+void Merge(OnvifService::Answer::Network& into, const OnvifService::Answer::Network& change) {
+    for (auto [to, from] : {std::pair{&into.ip, &change.ip}, std::pair{&into.mask, &change.mask},
+                            std::pair{&into.gateway, &change.gateway}, std::pair{&into.dns1, &change.dns1},
+                            std::pair{&into.dns2, &change.dns2}}) {
+        if (*from) *to = *from;
+    }
+    if (change.netMode) into.netMode = change.netMode;
+}
+
+void Take(CameraConfig& camera, const OnvifService::Answer::Network& n) {
+    for (auto [to, from] : {std::pair{&camera.ip, &n.ip}, std::pair{&camera.mask, &n.mask},
+                            std::pair{&camera.gateway, &n.gateway}, std::pair{&camera.dns1, &n.dns1},
+                            std::pair{&camera.dns2, &n.dns2}}) {
+        if (*from) *to = **from;
+    }
+    if (n.netMode) camera.netMode = static_cast<std::uint8_t>(*n.netMode);
+}
+
 }  // namespace
 
 CameraWeb::CameraWeb(const CameraConfig& config, ChangeListener listener)
@@ -90,9 +110,16 @@ void CameraWeb::Stop() {
     m_up = false;
 }
 
-bool CameraWeb::MoveTo(const std::string& ip, std::uint16_t port) {
+bool CameraWeb::MoveTo(const CameraConfig& now) {
+    const std::string ip = now.ip;
+    const std::uint16_t port = now.port;
     {
         std::lock_guard<std::mutex> guard(m_lock);
+        m_config.mask = now.mask;
+        m_config.gateway = now.gateway;
+        m_config.dns1 = now.dns1;
+        m_config.dns2 = now.dns2;
+        m_config.netMode = now.netMode;
         if (m_config.ip == ip && m_config.port == port) return true;
         m_config.ip = ip;
         m_config.port = port;
@@ -163,6 +190,10 @@ void CameraWeb::Handle(const HttpRequest& request, HttpConnection& connection) {
     }
     if (faults.neverReply) {
         connection.WaitForClose(m_server.Stopping());
+        return;
+    }
+    if (m_leaving) {  // it has taken a new address: nothing answers at the old one
+        connection.Reset();
         return;
     }
     if (faults.slowReplyMs > 0 && !WaitClock(faults.slowReplyMs)) return;
@@ -258,18 +289,41 @@ void CameraWeb::AnswerOnvif(const HttpRequest& request, HttpConnection& connecti
                        std::to_string(a.body.size()) + "\r\nConnection: close\r\n";
     for (const std::string& h : a.headers) head += h + "\r\n";
     std::string version;
+    bool moves = false;
+    bool changed = false;
+    CameraConfig now;
     {
         // Taken before the reply leaves: the next request already sees the change.
         std::lock_guard<std::mutex> guard(m_lock);
         if (a.clockSet) m_config.onvif.clockOffset = a.clockOffset;
         if (!a.ntpServer.empty()) m_config.onvif.ntpServer = a.ntpServer;
         version = m_config.version;
+        if (a.networkSet && m_config.onvif.rebootNeeded) {
+            Merge(m_pendingNetwork, a.network);
+        } else if (a.networkSet) {
+            // All but a new address at once; that one once the reply has left.
+            OnvifService::Answer::Network rest = a.network;
+            if (rest.ip && *rest.ip != m_config.ip) {
+                m_pendingNetwork.ip = rest.ip;
+                moves = true;
+            }
+            rest.ip.reset();
+            Take(m_config, rest);
+            changed = true;
+            now = m_config;
+        }
     }
+    if (moves) m_leaving = true;
     connection.Send(head + "\r\n" + a.body);
-    if (a.reboot) BeginRestart(false, version);
+    if (changed && m_listener) m_listener(now, true);
+    if (a.reboot) {
+        BeginRestart(false, version);
+    } else if (moves) {
+        BeginRestart(false, version, true);
+    }
 }
 
-void CameraWeb::BeginRestart(bool webUi, const std::string& newVersion) {
+void CameraWeb::BeginRestart(bool webUi, const std::string& newVersion, bool moveOnly) {
     if (m_restarting.exchange(true)) return;
     std::lock_guard<std::mutex> guard(m_restartLock);
     if (m_stopped.IsSet()) {
@@ -277,26 +331,31 @@ void CameraWeb::BeginRestart(bool webUi, const std::string& newVersion) {
         return;
     }
     if (m_restartThread.joinable()) m_restartThread.join();  // finished: m_restarting was clear
-    m_restartThread = std::thread([this, webUi, newVersion] {
+    m_restartThread = std::thread([this, webUi, newVersion, moveOnly] {
         // Let the reply leave before the camera goes down.
-        platform::Clock::Sleep(20);
+        if (!moveOnly) platform::Clock::Sleep(20);
         m_server.Stop();
         m_up = false;
         CameraConfig now = Config();
         if (m_listener) m_listener(now, false);
-        if (!WaitClock(now.faults.restartMs) || now.faults.neverComesBack) {
+        if (!moveOnly && (!WaitClock(now.faults.restartMs) || now.faults.neverComesBack)) {
             m_restarting = false;
             return;
         }
         {
             std::lock_guard<std::mutex> guard(m_lock);
-            if (!m_config.faults.keepVersion) (webUi ? m_config.appVersion : m_config.version) = newVersion;
-            if (!m_config.faults.newIp.empty()) m_config.ip = m_config.faults.newIp;
-            if (m_config.faults.newPort != 0) {
-                m_config.port = static_cast<std::uint16_t>(m_config.faults.newPort);
+            if (!moveOnly) {
+                if (!m_config.faults.keepVersion) (webUi ? m_config.appVersion : m_config.version) = newVersion;
+                if (!m_config.faults.newIp.empty()) m_config.ip = m_config.faults.newIp;
+                if (m_config.faults.newPort != 0) {
+                    m_config.port = static_cast<std::uint16_t>(m_config.faults.newPort);
+                }
             }
+            Take(m_config, m_pendingNetwork);
+            m_pendingNetwork = {};
             now = m_config;
         }
+        m_leaving = false;
         std::string error;
         if (m_server.Start(now.ip, now.port,
                            [this](const HttpRequest& r, HttpConnection& c) { Handle(r, c); },
@@ -306,41 +365,6 @@ void CameraWeb::BeginRestart(bool webUi, const std::string& newVersion) {
         }
         m_restarting = false;
     });
-}
-
-bool FetchFile(const std::string& host, int port, const std::string& path, std::string* body) {
-    in_addr_t address = 0;
-    if (!platform::ParseIpv4(host, &address) || port <= 0 || port > 65535) return false;
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    timeval tv{5, 0};
-    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof(tv));
-    setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof(tv));
-    sockaddr_in peer{};
-    peer.sin_family = AF_INET;
-    peer.sin_addr.s_addr = address;
-    peer.sin_port = htons(static_cast<std::uint16_t>(port));
-    std::string reply;
-    if (connect(fd, reinterpret_cast<sockaddr*>(&peer), sizeof(peer)) == 0) {
-        const std::string request = "GET " + std::string(path.empty() || path[0] != '/' ? "/" : "") +
-                                    path + " HTTP/1.0\r\nHost: " + host + "\r\n\r\n";
-        if (send(fd, request.data(), request.size(), MSG_NOSIGNAL) ==
-            static_cast<ssize_t>(request.size())) {
-            char buffer[65536];
-            ssize_t n;
-            while ((n = recv(fd, buffer, sizeof(buffer), 0)) > 0 &&
-                   reply.size() < HttpServer::kMaxBody) {
-                reply.append(buffer, static_cast<std::size_t>(n));
-            }
-        }
-    }
-    close(fd);
-    const auto end = reply.find("\r\n\r\n");
-    if (reply.compare(0, 12, "HTTP/1.1 200") != 0 && reply.compare(0, 12, "HTTP/1.0 200") != 0) {
-        return false;
-    }
-    if (end == std::string::npos) return false;
-    *body = reply.substr(end + 4);
-    return true;
 }
 
 }  // namespace camsim

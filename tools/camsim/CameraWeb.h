@@ -37,9 +37,10 @@ public:
     void Stop();
 
     CameraConfig Config();
-    // A set request moved the camera: its web side listens at the new address and port from
-    // now on (a camera that is restarting comes back there). False when it cannot listen.
-    bool MoveTo(const std::string& ip, std::uint16_t port);
+    // A set request gave the camera new network settings (those of `now`): its web side
+    // listens at the new address and port from now on (a camera that is restarting comes
+    // back there) and its device service shows them. False when it cannot listen.
+    bool MoveTo(const CameraConfig& now);
     void SetFaults(const WebFaults& faults);
     void SetCredentials(const std::string& user, const std::string& password);
     bool Up();
@@ -59,7 +60,9 @@ private:
     std::string Answer(const HttpRequest& request, bool* restart, bool* webUi,
                        std::string* newVersion);
     void Reply(HttpConnection& connection, const std::string& body, const WebFaults& faults);
-    void BeginRestart(bool webUi, const std::string& newVersion);
+    // Goes down and comes back (after its restart time, with its new version), taking the
+    // network settings that wait for it; `moveOnly` comes back at once, only moved.
+    void BeginRestart(bool webUi, const std::string& newVersion, bool moveOnly = false);
     // A SOAP call to its ONVIF device service, answered and its changes taken.
     void AnswerOnvif(const HttpRequest& request, HttpConnection& connection);
     bool WaitClock(unsigned ms);  // false when stopped meanwhile
@@ -67,6 +70,7 @@ private:
     std::mutex m_lock;
     CameraConfig m_config;
     ChangeListener m_listener;
+    OnvifService::Answer::Network m_pendingNetwork;  // taken at the next restart
     std::vector<Upload> m_uploads;
     std::vector<std::string> m_requests;
     std::vector<platform::DWORD> m_requestTimes;
@@ -76,10 +80,8 @@ private:
     std::thread m_restartThread;
     std::atomic<bool> m_restarting{false};
     std::atomic<bool> m_up{false};
+    std::atomic<bool> m_leaving{false};  // moving to a new address: the old one is gone
     platform::ManualResetEvent m_stopped;
 };
-
-// GET http://host:port/path with a plain HTTP/1.0 request; the body of a 200 reply.
-bool FetchFile(const std::string& host, int port, const std::string& path, std::string* body);
 
 }  // namespace camsim

@@ -6,10 +6,12 @@
 #include <openssl/evp.h>
 #include <openssl/rand.h>
 
+#include <cstdint>
 #include <cstring>
 #include <ctime>
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "onvif/HttpDigest.h"
 #include "onvif/UsernameToken.h"
@@ -78,6 +80,31 @@ int PrefixOf(const std::string& mask) {
     in_addr a{};
     if (inet_pton(AF_INET, mask.c_str(), &a) != 1) return 0;
     return __builtin_popcount(ntohl(a.s_addr));
+}
+
+std::string MaskOf(int prefix) {
+    const std::uint32_t bits = prefix <= 0 ? 0 : prefix >= 32 ? 0xFFFFFFFFu : ~((1u << (32 - prefix)) - 1);
+    in_addr a{};
+    a.s_addr = htonl(bits);
+    char text[INET_ADDRSTRLEN];
+    inet_ntop(AF_INET, &a, text, sizeof(text));
+    return text;
+}
+
+bool IsAddress(const std::string& text) {
+    in_addr a{};
+    return inet_pton(AF_INET, text.c_str(), &a) == 1;
+}
+
+// The texts of the elements named `name` under `node`, in document order.
+std::vector<std::string> AllTexts(const xmlNode* node, const char* name) {
+    std::vector<std::string> texts;
+    for (const xmlNode* c = node ? node->children : nullptr; c; c = c->next) {
+        if (c->type != XML_ELEMENT_NODE) continue;
+        if (std::strcmp(reinterpret_cast<const char*>(c->name), name) == 0) texts.push_back(Text(c));
+        for (std::string& t : AllTexts(c, name)) texts.push_back(std::move(t));
+    }
+    return texts;
 }
 
 std::string UtcParts(long long epoch) {
@@ -274,6 +301,40 @@ OnvifService::Answer OnvifService::Handle(const HttpRequest& request, const Came
     } else if (name == "SetNTP") {
         a.ntpServer = Text(Find(op, "IPv4Address"));
         a.body = Envelope("<tds:SetNTPResponse/>");
+    } else if (name == "SetNetworkInterfaces") {
+        const bool dhcp = Text(Find(Find(op, "IPv4"), "DHCP")) == "true";
+        const std::string ip = Text(Find(Find(op, "Manual"), "Address"));
+        const int prefixLength = std::atoi(Text(Find(Find(op, "Manual"), "PrefixLength")).c_str());
+        if (!dhcp && (!IsAddress(ip) || prefixLength < 1 || prefixLength > 32)) {
+            a.status = 400;
+            a.body = Fault("s:Sender", "ter:InvalidArgVal", "not a valid IPv4 address and prefix length");
+            return a;
+        }
+        a.networkSet = !c.setFaults.keepSettings;  // one that says yes and keeps them
+        a.network.netMode = dhcp ? 1 : 0;
+        if (!dhcp) {
+            a.network.ip = ip;
+            a.network.mask = MaskOf(prefixLength);
+        }
+        a.body = Envelope(std::string("<tds:SetNetworkInterfacesResponse><tds:RebootNeeded>") +
+                          (c.onvif.rebootNeeded ? "true" : "false") +
+                          "</tds:RebootNeeded></tds:SetNetworkInterfacesResponse>");
+    } else if (name == "SetNetworkDefaultGateway") {
+        const std::string gateway = Text(Find(op, "IPv4Address"));
+        if (!gateway.empty() && !IsAddress(gateway)) {
+            a.status = 400;
+            a.body = Fault("s:Sender", "ter:InvalidArgVal", "not a valid gateway address");
+            return a;
+        }
+        a.networkSet = !c.setFaults.keepSettings;  // one that says yes and keeps them
+        a.network.gateway = gateway;
+        a.body = Envelope("<tds:SetNetworkDefaultGatewayResponse/>");
+    } else if (name == "SetDNS") {
+        const std::vector<std::string> servers = AllTexts(Find(op, "DNSManual") ? op : nullptr, "IPv4Address");
+        a.networkSet = !c.setFaults.keepSettings;  // one that says yes and keeps them
+        a.network.dns1 = servers.size() > 0 ? servers[0] : "";
+        a.network.dns2 = servers.size() > 1 ? servers[1] : "";
+        a.body = Envelope("<tds:SetDNSResponse/>");
     } else if (name == "SystemReboot") {
         a.reboot = true;
         a.body = Envelope("<tds:SystemRebootResponse><tds:Message>Rebooting</tds:Message></tds:SystemRebootResponse>");

@@ -1,5 +1,6 @@
 #pragma once
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -12,7 +13,8 @@ namespace camsim {
 // A virtual camera's ONVIF device service (POST /onvif/device_service, SOAP 1.2):
 // GetSystemDateAndTime for anyone; with a valid login GetDeviceInformation,
 // GetNetworkInterfaces, GetNetworkDefaultGateway, GetDNS, GetHostname,
-// SetSystemDateAndTime, SetNTP and SystemReboot. A login is a WS-UsernameToken with
+// SetSystemDateAndTime, SetNTP, SystemReboot and new network settings
+// (SetNetworkInterfaces, SetNetworkDefaultGateway, SetDNS). A login is a WS-UsernameToken with
 // PasswordDigest whose Created lies within 5 minutes of the camera's own clock (its
 // offset) and whose nonce was never seen before, or HTTP Digest (SHA-256 or MD5, qop=auth)
 // answering a challenge this camera issued; the camera's `auth` says which it takes.
@@ -27,6 +29,12 @@ public:
         bool clockSet = false;
         long long clockOffset = 0;  // the camera's new offset, when clockSet
         std::string ntpServer;
+        // New network settings asked for (each field given is set).
+        struct Network {
+            std::optional<std::string> ip, mask, gateway, dns1, dns2;
+            std::optional<int> netMode;
+        } network;
+        bool networkSet = false;
     };
 
     Answer Handle(const HttpRequest& request, const CameraConfig& camera);

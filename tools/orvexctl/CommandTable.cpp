@@ -77,12 +77,15 @@ std::vector<CommandSpec> Build() {
                  "0 written; 1 the camera refused; 2 bad arguments",
                  {"orvexctl set-uid --host 192.168.1.57 --password-file pw.txt ORVX000001ABCDE,ABCDEF"}});
     c.push_back({"set", "change cameras' network settings and verify them",
-                 "orvexctl set (--mac MAC ... | --all-found | --plan FILE) (--bind ADDR ... | --all) [OPTIONS]",
+                 "orvexctl set (--mac MAC ... | --all-found | --plan FILE) (--bind ADDR ... | --all) [OPTIONS]\n"
+                 "       orvexctl set --protocol onvif --host H[:P] ... [OPTIONS]",
                  {{"--mac", "MAC", "a camera (repeatable)", ""},
                   {"--all-found", "", "every camera the search finds", ""},
                   {"--plan", "FILE", "a plan (CSV or JSON; a scan report restores)", "file"},
                   {"--skip-missing", "", "plan rows whose camera no search finds are reported, not refused", ""},
                   Bind(), All(),
+                  {"--protocol", "native|onvif", "onvif: ONVIF cameras named with --host", "values:native onvif"},
+                  {"--host", "H[:P]", "an ONVIF camera's device service (repeatable)", ""},
                   {"--ip", "A", "the new address", ""},
                   {"--ip-range", "START[-END]", "a new address from the range for each camera", ""},
                   {"--mask", "M", "the new mask", ""},
@@ -99,7 +102,8 @@ std::vector<CommandSpec> Build() {
                   Parallel("8"), LockSeconds(), User(), Password(), PasswordFile(), Format(), Output()},
                  kExitsChange,
                  {"orvexctl set --bind 192.168.1.20 --all-found --ip-range 192.168.1.100 --password-file pw.txt",
-                  "orvexctl set --bind 192.168.1.20 --plan site.json --dry-run"}});
+                  "orvexctl set --bind 192.168.1.20 --plan site.json --dry-run",
+                  "orvexctl set --protocol onvif --host 192.168.1.64 --ip 192.168.1.120 --password-file pw.txt"}});
     c.push_back({"journal", "list the changes made to cameras", "orvexctl journal [OPTIONS]",
                  {{"--mac", "MAC", "only this camera's changes", ""},
                   {"--since", "TIME", "only changes from TIME on (2026-12-10, or with a time)", ""},

@@ -44,6 +44,16 @@ int SetArguments::TakeValue(const std::string& option, const std::string& value)
         change.name = value;
     } else if (option == "--ip-range") {
         ipRange = value;
+    } else if (option == "--protocol") {
+        if (value != "native" && value != "onvif")
+            return BadArguments("--protocol takes native or onvif, got '" + value + "'");
+        onvif = value == "onvif";
+    } else if (option == "--host") {
+        const std::string host = value.substr(0, value.find(':'));
+        if (!IsIpv4(host) ||
+            (host.size() != value.size() && !ParseInteger(value.substr(host.size() + 1), 1, 65535, &number)))
+            return BadArguments("--host takes an IPv4 address (and :PORT), got '" + value + "'");
+        hosts.push_back({host, host.size() != value.size() ? static_cast<int>(number) : 80, "/onvif/device_service"});
     } else if (option == "--bind") {
         if (!IsIpv4(value))
             return BadArguments("--bind takes an IPv4 address, got '" + value + "'");
@@ -72,7 +82,7 @@ int SetArguments::Parse(const Arguments& args) {
         "--mac",  "--plan",    "--ip",       "--mask",          "--gateway",       "--dns1",
         "--dns2", "--port",    "--dhcp",     "--name",          "--ip-range",      "--bind",
         "--user", "--seconds", "--parallel", "--reply-seconds", "--verify-seconds",
-        "--lock-seconds"};
+        "--lock-seconds", "--protocol", "--host"};
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         const std::string* value = i + 1 < args.size() ? &args[i + 1] : nullptr;
@@ -97,6 +107,8 @@ int SetArguments::Parse(const Arguments& args) {
             return BadArguments("unknown option '" + arg + "' for set");
         }
     }
+    if (onvif) return CheckOnvif();
+    if (!hosts.empty()) return BadArguments("--host names ONVIF cameras: give --protocol onvif");
     const int choices = (macs.empty() ? 0 : 1) + (allFound ? 1 : 0) + (plan.empty() ? 0 : 1);
     if (choices != 1) return BadArguments("set takes --mac MAC ..., --all-found or --plan FILE");
     if (!plan.empty() && HasSetting())
@@ -113,6 +125,22 @@ int SetArguments::Parse(const Arguments& args) {
         return BadArguments("set needs --bind ADDR (a local address to search from) or --all");
     if (!binds.empty() && all) return BadArguments("set takes --bind or --all, not both");
     if (skipMissing && plan.empty()) return BadArguments("--skip-missing goes with --plan");
+    return 0;
+}
+
+// ONVIF cameras are named by their device service; their settings are the addresses and
+// the mode (the HTTP port and the name are not theirs to change through it).
+int SetArguments::CheckOnvif() const {
+    if (hosts.empty()) return BadArguments("set --protocol onvif needs --host H[:P] for each camera");
+    if (!macs.empty() || allFound || !plan.empty() || !binds.empty() || all || skipMissing)
+        return BadArguments("set --protocol onvif names its cameras with --host only");
+    if (change.port || change.name)
+        return BadArguments("set --protocol onvif changes --ip --mask --gateway --dns1 --dns2 --dhcp only");
+    if (!HasSetting())
+        return BadArguments("set needs a setting (--ip --mask --gateway --dns1 --dns2 --dhcp --ip-range)");
+    if (change.ip && !ipRange.empty()) return BadArguments("set takes --ip or --ip-range, not both");
+    if (change.ip && hosts.size() > 1)
+        return BadArguments("--ip names one camera's address; for several cameras use --ip-range");
     return 0;
 }
 

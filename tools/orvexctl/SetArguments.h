@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "fleet/OnvifBatch.h"
 #include "fleet/SettingsChange.h"
 #include "tools/orvexctl/CommandLine.h"
 #include "tools/orvexctl/PasswordInput.h"
@@ -11,6 +12,8 @@ namespace orvexctl {
 
 // The options of `orvexctl set`, checked for what can be checked before any search.
 struct SetArguments {
+    bool onvif = false;                      // --protocol onvif
+    std::vector<orvex::OnvifTarget> hosts;   // --host: ONVIF cameras' device services
     std::vector<std::string> macs;
     bool allFound = false;
     std::string plan;
@@ -36,6 +39,7 @@ struct SetArguments {
 private:
     int TakeValue(const std::string& option, const std::string& value);
     bool HasSetting() const;
+    int CheckOnvif() const;
 };
 
 }  // namespace orvexctl

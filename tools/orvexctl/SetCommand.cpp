@@ -1,22 +1,19 @@
 #include "tools/orvexctl/SetCommand.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <cstdio>
 #include <iostream>
 
 #include "fleet/AdapterScan.h"
 #include "fleet/BatchSet.h"
-#include "fleet/ChangeJournal.h"
 #include "fleet/SetPlanFile.h"
 #include "fleet/SetPlanner.h"
 #include "fleet/SetReport.h"
 #include "fleet/SiteLock.h"
 #include "platform/CodePage.h"
+#include "tools/orvexctl/OnvifSetCommand.h"
 #include "tools/orvexctl/SetArguments.h"
+#include "tools/orvexctl/SetProgress.h"
 #include "tools/orvexctl/StopSignals.h"
-#include "tools/orvexctl/UpgradeProgress.h"
 
 namespace orvexctl {
 namespace {
@@ -61,17 +58,12 @@ bool KnownAdapters(const std::vector<orvex::ScanSource>& sources) {
     return true;
 }
 
-std::string Report(const SetArguments& a, const std::vector<orvex::SetOutcome>& outcomes) {
-    if (a.format == Format::kJson) return orvex::SetReport::Json(outcomes);
-    if (a.format == Format::kCsv) return orvex::SetReport::Csv(outcomes);
-    return orvex::SetReport::Text(outcomes);
-}
-
 }  // namespace
 
 int RunSet(const Arguments& args) {
     SetArguments a;
     if (const int bad = a.Parse(args)) return bad;
+    if (a.onvif) return RunOnvifSet(a);
     const std::atomic<int>* stop = &StopSignals::Flag();
     std::vector<orvex::SetRequestRow> rows;
     std::string error;
@@ -118,7 +110,7 @@ int RunSet(const Arguments& args) {
     if (!planned) return BadArguments(error);
     if (a.dryRun) {
         scan.Stop();
-        return a.output.Write(Report(a, orvex::SetReport::DryRun(jobs))) ? 0 : 1;
+        return a.output.Write(SetProgress::Report(a, orvex::SetReport::DryRun(jobs))) ? 0 : 1;
     }
 
     orvex::SetOptions options;
@@ -141,49 +133,17 @@ int RunSet(const Arguments& args) {
                                 " is longer than the 31 bytes a set request carries");
     }
 
-    orvex::ChangeJournal journal("orvexctl", [](const std::string& message) {
-        std::cerr << "orvexctl: " << message << "; the changes go on unrecorded" << std::endl;
-    });
-    // Progress as upgrade shows it: on standard output with text (or with a report file),
-    // on standard error with CSV; a JSON report on standard output stands alone.
-    std::vector<std::string> labels;
-    for (const orvex::SetJob& job : jobs)
-        labels.push_back(orvex::MacText(job.camera.record) + " " + job.before.ip);
-    std::FILE* progressOut = !a.output.ToFile() && a.format == Format::kCsv ? stderr : stdout;
-    const bool showProgress = a.output.ToFile() || a.format != Format::kJson;
-    if (a.output.ToFile()) ReportOutput::StandardOutputIsProgressOnly();
-    UpgradeProgress progress(labels, progressOut, FancyTerminal(fileno(progressOut)));
-    using Step = orvex::BatchSet::Step;
-    std::vector<std::string> ids(jobs.size());  // of each change's journal entries
-    const auto outcomes = orvex::BatchSet::Run(
-        jobs, options, static_cast<int>(a.parallel), scan,
-        [&](std::size_t index, Step step, orvex::SetOutcome& o) {
-            std::string why;
-            if (step == Step::kSending) {
-                // On record before anything leaves: a run killed now still shows the change.
-                ids[index] = orvex::ChangeJournal::NewId();
-                const std::size_t source = jobs[index].camera.source;
-                const bool written = journal.Append(
-                    orvex::SetReport::SentEntry(o, source < sources.size() ? sources[source].ip : "",
-                                                ids[index]),
-                    &why);
-                o.journal = written ? "written" : "not written: " + why;
-            }
-            if (step == Step::kEnded && !ids[index].empty() &&
-                !journal.Append(orvex::SetReport::ResultEntry(o, ids[index]), &why) &&
-                o.journal == "written") {
-                o.journal = "not written: " + why + " (its result)";
-            }
-            if (!showProgress) return;
-            const std::wstring text = step == Step::kSending ? L"sending the set request"
-                                      : step == Step::kVerifying
-                                          ? L"set, waiting for the camera to show it"
-                                          : platform::CodePage::Utf8ToWide(o.verification);
-            progress.Update(index, static_cast<int>(step) + 1, text, 0, 0, step == Step::kEnded);
-        });
+    std::vector<std::string> adapters;
+    for (const orvex::SetJob& job : jobs) {
+        const std::size_t source = job.camera.source;
+        adapters.push_back(source < sources.size() ? sources[source].ip : "");
+    }
+    SetProgress progress(a, jobs, adapters);
+    const auto outcomes =
+        orvex::BatchSet::Run(jobs, options, static_cast<int>(a.parallel), scan, progress.Callback());
     progress.Finish();
     scan.Stop();
-    const bool written = a.output.Write(Report(a, outcomes));
+    const bool written = a.output.Write(SetProgress::Report(a, outcomes));
     return StopSignals::ExitStatus(orvex::SetReport::AllSucceeded(outcomes) && written ? 0 : 1);
 }
 
