@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "fleet/BatchRunner.h"
+#include "platform/UdpSocket.h"
 
 namespace orvex {
 namespace {
@@ -34,6 +35,21 @@ bool WaitForComeback(OnvifDevice& device, const OnvifBatch::Plan& plan, std::str
 }
 
 }  // namespace
+
+bool OnvifTarget::Parse(const std::string& text, OnvifTarget* target) {
+    const auto colon = text.find(':');
+    const std::string host = text.substr(0, colon);
+    const std::string port = colon == std::string::npos ? "80" : text.substr(colon + 1);
+    in_addr_t address = 0;
+    if (!platform::ParseIpv4(host, &address) || port.empty() || port.size() > 5 ||
+        port.find_first_not_of("0123456789") != std::string::npos) {
+        return false;
+    }
+    const int number = std::stoi(port);
+    if (number < 1 || number > 65535) return false;
+    *target = OnvifTarget{host, number, "/onvif/device_service"};
+    return true;
+}
 
 OnvifOutcome OnvifBatch::RunOne(const OnvifTarget& target, const Plan& plan, const Starting& starting) {
     const auto start = Steady::now();

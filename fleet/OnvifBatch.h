@@ -13,6 +13,10 @@ struct OnvifTarget {
     std::string host;
     int port = 80;
     std::string path = "/onvif/device_service";
+
+    // "H" or "H:P": an IPv4 address and a port from 1 to 65535 (80 when none is given).
+    static bool Parse(const std::string& text, OnvifTarget* target);
+    std::string Text() const { return host + ":" + std::to_string(port); }
 };
 
 // How one camera's run ended.

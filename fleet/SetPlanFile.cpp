@@ -8,6 +8,7 @@
 
 #include "fleet/AddressRange.h"
 #include "fleet/CameraName.h"
+#include "fleet/OnvifBatch.h"
 
 namespace orvex {
 namespace {
@@ -61,10 +62,18 @@ bool CsvRecord(const std::string& text, std::size_t& pos, int& line,
     return true;
 }
 
-// A scan report's row of an ONVIF camera: not the native set request's to change.
-bool OnvifRow(const std::vector<std::pair<std::string, std::string>>& cells) {
+bool HasCell(const std::vector<std::pair<std::string, std::string>>& cells, const std::string& key,
+             bool (*test)(const std::string&)) {
     return std::any_of(cells.begin(), cells.end(),
-                       [](const auto& cell) { return cell.first == "protocol" && cell.second == "onvif"; });
+                       [&](const auto& cell) { return cell.first == key && test(cell.second); });
+}
+
+bool IsOnvif(const std::string& protocol) { return protocol == "onvif"; }
+bool NotEmptyText(const std::string& text) { return !text.empty(); }
+
+// A scan report's row of an ONVIF camera that names no device service to change: left alone.
+bool ScannedOnvifRow(const std::vector<std::pair<std::string, std::string>>& cells) {
+    return HasCell(cells, "protocol", IsOnvif) && !HasCell(cells, "host", NotEmptyText);
 }
 
 }  // namespace
@@ -109,9 +118,9 @@ bool SetPlanFile::ParseCsv(const std::string& text, const std::string& name,
         *error = name + ": line 1: " + *error;
         return false;
     }
-    const auto mac = std::find(header.begin(), header.end(), "mac");
-    if (mac == header.end()) {
-        *error = name + ": line 1: the header has no column 'mac'";
+    if (std::find(header.begin(), header.end(), "mac") == header.end() &&
+        std::find(header.begin(), header.end(), "host") == header.end()) {
+        *error = name + ": line 1: the header has no column 'mac' (nor 'host' for ONVIF cameras)";
         return false;
     }
     for (std::size_t c = 0; c < header.size(); ++c) {
@@ -136,7 +145,7 @@ bool SetPlanFile::ParseCsv(const std::string& text, const std::string& name,
         row.where = "plan line " + std::to_string(at);
         Cells named;
         for (std::size_t c = 0; c < header.size(); ++c) named.emplace_back(header[c], cells[c]);
-        if (OnvifRow(named)) continue;
+        if (ScannedOnvifRow(named)) continue;
         std::string key;
         if (!Fill(named, &row, &key, error)) {
             *error = name + ": line " + std::to_string(at) + ": column '" + key + "': " + *error;
@@ -186,7 +195,9 @@ bool SetPlanFile::ParseJson(const std::string& text, const std::string& name,
             *error = where + "each camera is an object";
             return false;
         }
-        if (entry["protocol"].isString() && entry["protocol"].asString() == "onvif") continue;
+        if (entry["protocol"].isString() && entry["protocol"].asString() == "onvif" &&
+            !(entry["host"].isString() && !entry["host"].asString().empty()))
+            continue;
         SetRequestRow row;
         row.where = "plan line " + std::to_string(at);
         Cells named;
@@ -210,7 +221,7 @@ bool SetPlanFile::ParseJson(const std::string& text, const std::string& name,
             *error = where + "key '" + key + "': " + *error;
             return false;
         }
-        if (row.mac.empty()) {
+        if (row.mac.empty() && row.onvifHost.empty()) {
             *error = where + "the camera has no \"mac\"";
             return false;
         }
@@ -222,13 +233,20 @@ bool SetPlanFile::ParseJson(const std::string& text, const std::string& name,
 bool SetPlanFile::Fill(const Cells& cells, SetRequestRow* row, std::string* key,
                        std::string* error) {
     row->fromPlan = true;
-    // The name's bytes, when given, stand over its readable text, whatever the order.
-    for (int hexPass = 0; hexPass < 2; ++hexPass) {
+    // The device service first (a row naming one may leave its MAC out), and the name's
+    // bytes, when given, over its readable text, whatever the order.
+    const auto pass = [](const std::string& name) { return name == "host" ? 0 : name == "name_hex" ? 2 : 1; };
+    for (int p = 0; p < 3; ++p) {
         for (const auto& [name, value] : cells) {
-            if ((name == "name_hex") != (hexPass == 1)) continue;
+            if (pass(name) != p) continue;
             *key = name;
             if (!SetField(name, value, row, error)) return false;
         }
+    }
+    if (!row->onvifHost.empty() && !HasCell(cells, "protocol", IsOnvif)) {
+        *key = "host";
+        *error = "names an ONVIF camera's device service: the row needs protocol onvif";
+        return false;
     }
     return true;
 }
@@ -245,10 +263,17 @@ bool SetPlanFile::SetField(const std::string& key, const std::string& value, Set
     SettingsChange& c = row->change;
     if (key == "mac") {
         row->mac = value;
-        if (SetPlanner::NormalMac(value).empty()) {
+        if (SetPlanner::NormalMac(value).empty() && !(value.empty() && !row->onvifHost.empty())) {
             *error = "'" + value + "' is not a MAC address";
             return false;
         }
+    } else if (key == "host") {
+        OnvifTarget target;
+        if (!value.empty() && !OnvifTarget::Parse(value, &target)) {
+            *error = "'" + value + "' is not an IPv4 address (and :PORT)";
+            return false;
+        }
+        row->onvifHost = value;
     } else if (key == "ip") {
         c.ip = value;
     } else if (key == "mask") {
@@ -292,7 +317,7 @@ bool SetPlanFile::SetField(const std::string& key, const std::string& value, Set
         }
         c.netMode = mode;
     } else if (!ReadOnly(key)) {
-        *error = "not a setting (ip mask gateway dns1 dns2 port network dhcp name name_hex ip_now)";
+        *error = "not a setting (ip mask gateway dns1 dns2 port network dhcp name name_hex ip_now host)";
         return false;
     }
     return true;

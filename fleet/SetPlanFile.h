@@ -14,7 +14,9 @@ namespace orvex {
 // columns a set cannot change (mode, uid, version, adapter ...) are read and left alone.
 // `name_hex` gives a name's bytes (a name in a camera's own code page) over its text;
 // `ip_now` is the address the camera is to answer from (a plan for another site sends
-// nothing). A plan that names no camera, or a column given twice, is refused.
+// nothing). A row with protocol onvif and `host` names an ONVIF camera by its device
+// service (its MAC may be left out); a scan's ONVIF row without a host is left alone. A
+// plan that names no camera, or a column given twice, is refused.
 class SetPlanFile {
 public:
     // False with "FILE: line N: ..." naming the column or key at fault.

@@ -26,6 +26,7 @@ struct SetRequestRow {
     std::string where;
     bool fromPlan = false;           // a row of a plan (a backup): DHCP rows restore as such
     std::optional<std::string> ipNow;  // the address the camera is expected to answer from
+    std::string onvifHost;             // an ONVIF camera's device service, "H[:P]"
 };
 
 // One camera of a planned set: the camera as the scan found it, its settings now and

@@ -128,8 +128,9 @@ std::string OnvifSoap::Envelope(const std::string& body, bool authenticate) cons
     std::string security;
     if (authenticate && !m_login.password.empty()) {
         // A fresh nonce for every request; Created in the device's time.
-        security = UsernameToken::Header(m_login.user, m_login.password, UsernameToken::NewNonce(),
-                                         UsernameToken::CreatedAt(m_login.clockOffset));
+        const auto header = m_plaintext ? UsernameToken::TextHeader : UsernameToken::Header;
+        security = header(m_login.user, m_login.password, UsernameToken::NewNonce(),
+                          UsernameToken::CreatedAt(m_login.clockOffset));
     }
     return std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?><s:Envelope xmlns:s=\"") + kSoap +
            "\"><s:Header>" + security + "</s:Header><s:Body>" + body + "</s:Body></s:Envelope>";
@@ -164,6 +165,11 @@ SoapReply OnvifSoap::Call(const std::string& action, const std::string& body, bo
     }
     // A fault comes with 400 or 500; its body says what went wrong.
     if (!reply.Read(http.body)) {
+        if (authenticate && m_login.allowPlaintext && !m_plaintext && !m_login.password.empty() &&
+            reply.fault.find("NotAuthorized") != std::string::npos) {
+            m_plaintext = true;  // an old device that takes the password only in plain text
+            return Call(action, body, authenticate);
+        }
         if (reply.fault.empty() && http.status == 401) reply.fault = "HTTP 401: not authorized";
         if (reply.why.empty() && !reply.fault.empty()) reply.why = reply.fault;
         return reply;

@@ -13,7 +13,8 @@ namespace orvex {
 
 // How to authenticate to a device: WS-UsernameToken with PasswordDigest (Created in the
 // device's own time: this computer's plus `clockOffset` seconds) and, when the device
-// answers 401, HTTP Digest. PasswordText is never sent unless `allowPlaintext`.
+// answers 401, HTTP Digest. PasswordText is never sent unless `allowPlaintext`, and then
+// only to a device that has refused the digest (once refused, its calls go in plain text).
 struct OnvifLogin {
     std::string user = "admin";
     std::string password;
@@ -77,6 +78,7 @@ private:
     OnvifLogin m_login;
     int m_timeout;
     unsigned m_nc = 0;  // Digest nonce count
+    bool m_plaintext = false;  // the device refused PasswordDigest and plain text is allowed
 };
 
 }  // namespace orvex

@@ -56,12 +56,23 @@ std::string UsernameToken::CreatedAt(long long offsetSeconds) {
 
 std::string UsernameToken::Header(const std::string& user, const std::string& password,
                                   const std::string& nonce, const std::string& created) {
+    return Security(user, "PasswordDigest", Digest(nonce, created, password), nonce, created);
+}
+
+std::string UsernameToken::TextHeader(const std::string& user, const std::string& password,
+                                      const std::string& nonce, const std::string& created) {
+    return Security(user, "PasswordText", Escaped(password), nonce, created);
+}
+
+std::string UsernameToken::Security(const std::string& user, const std::string& type,
+                                    const std::string& passwordText, const std::string& nonce,
+                                    const std::string& created) {
     return "<wsse:Security s:mustUnderstand=\"1\" "
            "xmlns:wsse=\"http://docs.oasis-open.org/wss/2004/01/oasis-200401-wss-wssecurity-secext-1.0.xsd\" "
            "xmlns:wsu=\"http://docs.oasis-open.org/wss/2004/01/oasis-200401-wss-wssecurity-utility-1.0.xsd\">"
            "<wsse:UsernameToken><wsse:Username>" + Escaped(user) + "</wsse:Username>"
            "<wsse:Password Type=\"http://docs.oasis-open.org/wss/2004/01/"
-           "oasis-200401-wss-username-token-profile-1.0#PasswordDigest\">" + Digest(nonce, created, password) +
+           "oasis-200401-wss-username-token-profile-1.0#" + type + "\">" + passwordText +
            "</wsse:Password><wsse:Nonce EncodingType=\"http://docs.oasis-open.org/wss/2004/01/"
            "oasis-200401-wss-soap-message-security-1.0#Base64Binary\">" + Base64(nonce) +
            "</wsse:Nonce><wsu:Created>" + created + "</wsu:Created></wsse:UsernameToken></wsse:Security>";

@@ -13,6 +13,10 @@ public:
     // `created` ("2026-12-10T09:30:00Z").
     static std::string Header(const std::string& user, const std::string& password,
                               const std::string& nonce, const std::string& created);
+    // The same with the password itself (PasswordText), for a device that takes nothing
+    // else; sent only when the user allows it.
+    static std::string TextHeader(const std::string& user, const std::string& password,
+                                  const std::string& nonce, const std::string& created);
     // Base64(SHA-1(nonce + created + password)).
     static std::string Digest(const std::string& nonce, const std::string& created,
                               const std::string& password);
@@ -21,6 +25,10 @@ public:
     // The UTC time `offsetSeconds` from now, as Created writes it.
     static std::string CreatedAt(long long offsetSeconds);
     static std::string Base64(const std::string& bytes);
+
+private:
+    static std::string Security(const std::string& user, const std::string& type, const std::string& passwordText,
+                                const std::string& nonce, const std::string& created);
 };
 
 }  // namespace orvex

@@ -87,6 +87,47 @@ TEST_F(OnvifDevices, InfoReadsEveryDeviceWithTheLoginItTakesAndAWrongPasswordIsI
     }
 }
 
+// An old device takes the password only in plain text: it is never sent so unless the
+// user allows it, and then only to a device that refused the digest.
+TEST(OnvifPlaintext, ThePasswordGoesInPlainTextOnlyWhenAllowedAndOnlyToADeviceRefusingTheDigest) {
+    camsim::CameraFleet fleet;
+    fleet.AddCamera(Device(8, "text", 0));
+    fleet.AddCamera(Device(9, "wsse", 0));
+    std::string error;
+    ASSERT_TRUE(fleet.Start(&error)) << error;
+    ASSERT_TRUE(fleet.StartWeb(&error)) << error;
+    setenv("ORVEX_PASSWORD", "S3cret", 1);
+    const auto info = [](int n, std::vector<std::string> more) {
+        std::vector<std::string> args = {"onvif", "info", "--host", "127.0.4." + std::to_string(n) + ":" + std::to_string(8100 + n),
+                                         "--format", "json"};
+        args.insert(args.end(), more.begin(), more.end());
+        return RunProcess(ToolPath("ORVEXCTL"), args);
+    };
+    const auto refused = info(8, {});
+    EXPECT_EQ(refused.status, 1) << refused.out;
+    EXPECT_NE(ParseJson(refused.out)["results"][0]["reason"].asString().find("ter:NotAuthorized"), std::string::npos);
+    EXPECT_EQ(fleet.Web(0).PlaintextPasswordsSeen(), 0);
+
+    const auto allowed = info(8, {"--allow-plaintext"});
+    ASSERT_EQ(allowed.status, 0) << allowed.err << allowed.out;
+    EXPECT_EQ(ParseJson(allowed.out)["results"][0]["manufacturer"].asString(), "Orvex Sim");
+    EXPECT_GT(fleet.Web(0).PlaintextPasswordsSeen(), 0);
+
+    // A device that takes the digest never sees the password, allowed or not.
+    EXPECT_EQ(info(9, {"--allow-plaintext"}).status, 0);
+    EXPECT_EQ(fleet.Web(1).PlaintextPasswordsSeen(), 0);
+
+    // A wrong password is refused in plain text too: a fault, tried once, never success.
+    setenv("ORVEX_PASSWORD", "wrong", 1);
+    const int before = fleet.Web(0).PlaintextPasswordsSeen();
+    const auto wrong = info(8, {"--allow-plaintext"});
+    EXPECT_EQ(wrong.status, 1);
+    EXPECT_NE(ParseJson(wrong.out)["results"][0]["reason"].asString().find("ter:NotAuthorized"), std::string::npos);
+    EXPECT_LE(fleet.Web(0).PlaintextPasswordsSeen() - before, 1);
+    unsetenv("ORVEX_PASSWORD");
+    fleet.Stop();
+}
+
 TEST_F(OnvifDevices, TimeSyncSetsEachClockAndReadsItBack) {
     const auto r = Onvif({"time-sync"});
     ASSERT_EQ(r.status, 0) << r.err << r.out;

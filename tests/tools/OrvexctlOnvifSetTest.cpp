@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
 #include <thread>
 
 #include "onvif/OnvifDevice.h"
@@ -184,6 +185,56 @@ TEST_F(OnvifSet, WhatWouldBreakTheSiteIsRefusedBeforeAnythingIsSent) {
     const auto denied = Set({"--host", Host(4), "--ip", "127.0.5.44"});
     EXPECT_EQ(denied.status, 1);
     EXPECT_NE(denied.err.find("ter:NotAuthorized"), std::string::npos) << denied.err;
+    EXPECT_EQ(fleet.Camera(3).ip, "127.0.5.4");
+}
+
+// A plan names ONVIF cameras by their device service (protocol onvif, host); a scan's ONVIF
+// row without a host and a native row are left alone, and a row that does not fit its
+// device is refused before anything is sent.
+TEST_F(OnvifSet, APlanNamesOnvifCamerasByTheirDeviceService) {
+    const std::string dir = ::testing::TempDir();
+    const auto write = [&](const std::string& name, const std::string& text) {
+        std::ofstream(dir + name, std::ios::binary | std::ios::trunc) << text;
+        return dir + name;
+    };
+    const std::string plan = write("onvif-plan.json", "[\n"
+        " {\"protocol\": \"onvif\", \"host\": \"" + Host(1) + "\", \"mac\": \"02-4f-52-0e-00-01\",\n"
+        "  \"ip\": \"127.0.5.31\", \"name\": \"Lobby\", \"port\": 8200},\n"
+        " {\"protocol\": \"onvif\", \"host\": \"" + Host(3) + "\", \"dns1\": \"127.0.5.63\"},\n"
+        " {\"protocol\": \"onvif\", \"ip\": \"127.0.5.2\", \"mac\": \"02:4F:52:0E:00:02\"},\n"
+        " {\"mac\": \"02:4F:52:0E:00:99\", \"ip\": \"127.0.5.77\"}\n]\n");
+    // A native run leaves the ONVIF rows to an ONVIF one.
+    const auto native = RunProcess(ToolPath("ORVEXCTL"), {"set", "--plan", write("onvif-only.csv",
+        "protocol,host,ip\r\nonvif," + Host(1) + ",127.0.5.32\r\n"), "--all"});
+    EXPECT_EQ(native.status, 2);
+    EXPECT_NE(native.err.find("set --protocol onvif --plan"), std::string::npos) << native.err;
+
+    const auto r = Set({"--plan", plan});
+    ASSERT_EQ(r.status, 0) << r.err << r.out;
+    EXPECT_NE(r.err.find("plan line 6: a native camera"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("name is not changed"), std::string::npos) << r.err;
+    const Json::Value results = ParseJson(r.out)["results"];
+    ASSERT_EQ(results.size(), 2u) << r.out;
+    EXPECT_EQ(results[0]["verification"].asString(), "verified") << results[0];
+    EXPECT_EQ(results[1]["verification"].asString(), "verified") << results[1];
+    EXPECT_EQ(fleet.Camera(0).ip, "127.0.5.31");
+    EXPECT_EQ(fleet.Camera(2).dns1, "127.0.5.63");
+    EXPECT_EQ(fleet.Camera(1).ip, "127.0.5.2");  // the scan's row named no device service
+
+    // Refused, nothing sent: a MAC that is not the device's, a device service named twice,
+    // a port changed, a host on a row that is not ONVIF, settings given beside a plan.
+    const std::string csvHead = "protocol,host,mac,ip\n";
+    const auto wrongMac = Set({"--plan", write("p1.csv", csvHead + "onvif," + Host(4) + ",02:4F:52:0E:00:03,127.0.5.34\n")});
+    EXPECT_EQ(wrongMac.status, 2);
+    EXPECT_NE(wrongMac.err.find("reports MAC 02:4F:52:0E:00:04, not 02:4F:52:0E:00:03"), std::string::npos) << wrongMac.err;
+    EXPECT_EQ(Set({"--plan", write("p2.csv", csvHead + "onvif," + Host(4) + ",,127.0.5.34\nonvif," + Host(4) +
+                                                 ",,127.0.5.35\n")}).status, 2);
+    EXPECT_EQ(Set({"--plan", write("p3.csv", "protocol,host,port\nonvif," + Host(4) + ",81\n")}).status, 2);
+    const auto notOnvif = Set({"--plan", write("p4.csv", "host,ip\n" + Host(4) + ",127.0.5.34\n")});
+    EXPECT_EQ(notOnvif.status, 2);
+    EXPECT_NE(notOnvif.err.find("the row needs protocol onvif"), std::string::npos) << notOnvif.err;
+    EXPECT_EQ(Set({"--plan", write("p5.csv", csvHead + "onvif,127.0.5.4:0,,127.0.5.34\n")}).status, 2);
+    EXPECT_EQ(Set({"--plan", plan, "--ip", "127.0.5.34"}).status, 2);
     EXPECT_EQ(fleet.Camera(3).ip, "127.0.5.4");
 }
 

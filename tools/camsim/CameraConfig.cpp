@@ -114,7 +114,8 @@ bool SetField(CameraConfig& camera, const std::string& key, const std::string& v
         if (!IsAddress(value)) return fail("not an IPv4 address");
         camera.onvif.xaddrHost = value;
     } else if (key == "onvifauth") {
-        if (value != "wsse" && value != "digest" && value != "either") return fail("not wsse, digest or either");
+        if (value != "wsse" && value != "digest" && value != "either" && value != "text")
+            return fail("not wsse, digest, either or text");
         camera.onvif.auth = value;
     } else if (key == "onvifreboot") {
         if (value != "on" && value != "off") return fail("not on or off");

@@ -46,7 +46,8 @@ struct OnvifSide {
     std::string hardware = "OrvexSim";
     std::string location = "lab";
     // Its device service: which login it takes ("wsse" UsernameToken, "digest" HTTP Digest,
-    // "either"), how far its clock is off (seconds), and the NTP server it was given.
+    // "either", "text": PasswordText only), how far its clock is off (seconds), and the NTP
+    // server it was given.
     std::string auth = "either";
     long long clockOffset = 0;
     std::string ntpServer;

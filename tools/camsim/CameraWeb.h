@@ -51,6 +51,8 @@ public:
     // clock's milliseconds, on the scaled clock).
     std::vector<std::string> Requests();
     std::vector<platform::DWORD> RequestTimes();
+    // UsernameTokens with the password in plain text its device service has received.
+    int PlaintextPasswordsSeen() const { return m_onvif.PlaintextPasswordsSeen(); }
 
     // "ORVEXFW <version>\n" at the start of a firmware file names its version.
     static std::string VersionOfFirmware(const std::string& bytes, const std::string& current);

@@ -181,7 +181,8 @@ bool OnvifService::DigestAuthorized(const HttpRequest& request, const CameraConf
 
 bool OnvifService::Authorized(const HttpRequest& request, const std::string& security, const CameraConfig& camera,
                               std::string* why) {
-    if (camera.onvif.auth != "wsse" && DigestAuthorized(request, camera)) return true;
+    const bool takesDigest = camera.onvif.auth == "either" || camera.onvif.auth == "digest";
+    if (takesDigest && DigestAuthorized(request, camera)) return true;
     if (camera.onvif.auth == "digest") {
         *why = "HTTP Digest required";
         return false;
@@ -195,7 +196,13 @@ bool OnvifService::Authorized(const HttpRequest& request, const std::string& sec
     const xmlNode* root = doc ? xmlDocGetRootElement(doc.get()) : nullptr;
     const xmlNode* token = Find(root, "UsernameToken");
     const std::string user = Text(Find(token, "Username"));
-    const std::string password = Text(Find(token, "Password"));
+    const xmlNode* passwordNode = Find(token, "Password");
+    const std::string password = Text(passwordNode);
+    xmlChar* typeAttribute = passwordNode ? xmlGetProp(passwordNode, BAD_CAST "Type") : nullptr;
+    const std::string type = typeAttribute ? reinterpret_cast<const char*>(typeAttribute) : "";
+    xmlFree(typeAttribute);
+    const bool plaintext = type.size() >= 13 && type.compare(type.size() - 13, 13, "#PasswordText") == 0;
+    if (plaintext) ++m_plaintextSeen;
     const std::string nonce = Decoded(Text(Find(token, "Nonce")));
     const std::string created = Text(Find(token, "Created"));
     const long long cameraNow = static_cast<long long>(std::time(nullptr)) + camera.onvif.clockOffset;
@@ -203,7 +210,9 @@ bool OnvifService::Authorized(const HttpRequest& request, const std::string& sec
     *why = "Sender not Authorized";
     if (!token || user != camera.user || nonce.empty() || at < 0 || std::llabs(at - cameraNow) > kCreatedWindow)
         return false;
-    if (password != orvex::UsernameToken::Digest(nonce, created, camera.password)) return false;
+    if (plaintext != (camera.onvif.auth == "text")) return false;
+    if (plaintext ? password != camera.password : password != orvex::UsernameToken::Digest(nonce, created, camera.password))
+        return false;
     std::lock_guard<std::mutex> guard(m_lock);
     return m_usedNonces.insert(nonce).second;  // a nonce used once
 }
@@ -243,7 +252,7 @@ OnvifService::Answer OnvifService::Handle(const HttpRequest& request, const Came
     }
     std::string why;
     if (!Authorized(request, security, c, &why)) {
-        if (c.onvif.auth == "wsse") {
+        if (c.onvif.auth == "wsse" || c.onvif.auth == "text") {
             a.status = 400;
             a.body = Fault("s:Sender", "ter:NotAuthorized", why);
             return a;

@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -17,8 +18,9 @@ namespace camsim {
 // (SetNetworkInterfaces, SetNetworkDefaultGateway, SetDNS). A login is a WS-UsernameToken with
 // PasswordDigest whose Created lies within 5 minutes of the camera's own clock (its
 // offset) and whose nonce was never seen before, or HTTP Digest (SHA-256 or MD5, qop=auth)
-// answering a challenge this camera issued; the camera's `auth` says which it takes.
-// Thread-safe.
+// answering a challenge this camera issued; the camera's `auth` says which it takes
+// ("text": an old device that takes only a UsernameToken with PasswordText). Every
+// PasswordText that arrives is counted, whatever the camera takes. Thread-safe.
 class OnvifService {
 public:
     struct Answer {
@@ -40,6 +42,7 @@ public:
     Answer Handle(const HttpRequest& request, const CameraConfig& camera);
 
     static constexpr const char* kPath = "/onvif/device_service";
+    int PlaintextPasswordsSeen() const { return m_plaintextSeen; }
 
 private:
     // Whether the request carries a login the camera takes; `why` a fault reason if not.
@@ -51,6 +54,7 @@ private:
     std::mutex m_lock;
     std::set<std::string> m_usedNonces;    // UsernameToken nonces seen
     std::set<std::string> m_issuedNonces;  // Digest nonces this camera gave out
+    std::atomic<int> m_plaintextSeen{0};
 };
 
 }  // namespace camsim

@@ -11,6 +11,9 @@ OptionSpec Password() { return {"--password", "W", "the camera password (better:
 OptionSpec PasswordFile() { return {"--password-file", "FILE", "read the password from the file's first line", "file"}; }
 OptionSpec Bind() { return {"--bind", "ADDR", "a local IPv4 address to work from (repeatable)", "address"}; }
 OptionSpec All() { return {"--all", "", "every adapter with an IPv4 address", ""}; }
+OptionSpec AllowPlaintext() {
+    return {"--allow-plaintext", "", "the password in plain text to a device that refuses digests", ""};
+}
 OptionSpec User() { return {"--user", "U", "the camera account (default admin)", ""}; }
 OptionSpec Parallel(const char* dflt) {
     return {"--parallel", "N", std::string("cameras at once (default ") + dflt + ")", ""};
@@ -78,14 +81,15 @@ std::vector<CommandSpec> Build() {
                  {"orvexctl set-uid --host 192.168.1.57 --password-file pw.txt ORVX000001ABCDE,ABCDEF"}});
     c.push_back({"set", "change cameras' network settings and verify them",
                  "orvexctl set (--mac MAC ... | --all-found | --plan FILE) (--bind ADDR ... | --all) [OPTIONS]\n"
-                 "       orvexctl set --protocol onvif --host H[:P] ... [OPTIONS]",
+                 "       orvexctl set --protocol onvif (--host H[:P] ... | --plan FILE) [OPTIONS]",
                  {{"--mac", "MAC", "a camera (repeatable)", ""},
                   {"--all-found", "", "every camera the search finds", ""},
                   {"--plan", "FILE", "a plan (CSV or JSON; a scan report restores)", "file"},
                   {"--skip-missing", "", "plan rows whose camera no search finds are reported, not refused", ""},
                   Bind(), All(),
-                  {"--protocol", "native|onvif", "onvif: ONVIF cameras named with --host", "values:native onvif"},
+                  {"--protocol", "native|onvif", "onvif: ONVIF cameras named with --host or a plan's rows", "values:native onvif"},
                   {"--host", "H[:P]", "an ONVIF camera's device service (repeatable)", ""},
+                  AllowPlaintext(),
                   {"--ip", "A", "the new address", ""},
                   {"--ip-range", "START[-END]", "a new address from the range for each camera", ""},
                   {"--mask", "M", "the new mask", ""},
@@ -120,7 +124,7 @@ std::vector<CommandSpec> Build() {
                   {"--scan-seconds", "N", "how long the scan runs (default 3)", ""},
                   {"--ntp", "SERVER", "time-sync: NTP from SERVER instead of this computer's UTC", ""},
                   {"--reboot-seconds", "N", "reboot: wait this long for it to come back (default 180)", ""},
-                  Parallel("4"), User(), Password(), PasswordFile(), Format(), Output()},
+                  AllowPlaintext(), Parallel("4"), User(), Password(), PasswordFile(), Format(), Output()},
                  kExitsChange,
                  {"orvexctl onvif info --from-scan --all --password-file pw.txt",
                   "orvexctl onvif time-sync --host 192.168.1.60 --password-file pw.txt"}});

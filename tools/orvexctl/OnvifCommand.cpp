@@ -19,6 +19,7 @@ struct OnvifOptions {
     bool fromScan = false;
     std::vector<std::string> binds;
     bool all = false;
+    bool allowPlaintext = false;
     long scanSeconds = 3;
     long parallel = 4;
     long rebootSeconds = 180;
@@ -46,14 +47,17 @@ int Parse(const Arguments& args, OnvifOptions* o) {
             o->all = true;
             continue;
         }
+        if (arg == "--allow-plaintext") {
+            o->allowPlaintext = true;
+            continue;
+        }
         if (i + 1 >= args.size() || args[i + 1].empty()) return BadArguments(arg + " needs a value");
         const std::string& value = args[++i];
         if (arg == "--host") {
-            const std::string host = value.substr(0, value.find(':'));
-            long port = 80;
-            if (!IsIpv4(host) || (host.size() != value.size() && !ParseInteger(value.substr(host.size() + 1), 1, 65535, &port)))
+            orvex::OnvifTarget target;
+            if (!orvex::OnvifTarget::Parse(value, &target))
                 return BadArguments("--host takes an IPv4 address (and :PORT), got '" + value + "'");
-            o->targets.push_back({host, static_cast<int>(port), "/onvif/device_service"});
+            o->targets.push_back(target);
         } else if (arg == "--bind") {
             if (!IsIpv4(value)) return BadArguments("--bind takes an IPv4 address, got '" + value + "'");
             o->binds.push_back(value);
@@ -107,6 +111,7 @@ int RunOnvif(const Arguments& args) {
                   : o.action == "time-sync" ? orvex::OnvifBatch::kTimeSync
                                             : orvex::OnvifBatch::kReboot;
     plan.login.user = o.user;
+    plan.login.allowPlaintext = o.allowPlaintext;
     plan.ntpServer = o.ntp;
     plan.rebootSeconds = static_cast<double>(o.rebootSeconds);
     plan.stop = &StopSignals::Flag();

@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "fleet/OnvifBatchSet.h"
+#include "fleet/SetPlanFile.h"
 #include "fleet/SetPlanner.h"
 #include "fleet/SetReport.h"
 #include "fleet/SiteLock.h"
@@ -13,8 +14,66 @@
 namespace orvexctl {
 namespace {
 
-std::string HostText(const orvex::OnvifTarget& t) {
-    return t.host + ":" + std::to_string(t.port);
+std::string HostText(const orvex::OnvifTarget& t) { return t.Text(); }
+
+// One camera the run is asked for: by --host with the options' change, or by a plan's row.
+struct Wanted {
+    orvex::OnvifTarget target;
+    orvex::SetRequestRow row;  // its MAC, when given, is the one the device must report
+};
+
+// The cameras named by --host, or the plan's ONVIF rows (its native rows are noted and
+// left to a native run). A device service named twice is refused.
+bool WantedCameras(const SetArguments& a, std::vector<Wanted>* wanted, std::string* error) {
+    if (a.plan.empty()) {
+        for (const orvex::OnvifTarget& target : a.hosts)
+            wanted->push_back({target, orvex::SetRequestRow("", a.change, "--host " + HostText(target))});
+    } else {
+        std::vector<orvex::SetRequestRow> rows;
+        if (!orvex::SetPlanFile::Read(a.plan, &rows, error)) return false;
+        for (const orvex::SetRequestRow& row : rows) {
+            orvex::OnvifTarget target;
+            if (row.onvifHost.empty() || !orvex::OnvifTarget::Parse(row.onvifHost, &target)) {
+                std::cerr << "orvexctl: " << row.where << ": a native camera, left to a native set" << std::endl;
+                continue;
+            }
+            wanted->push_back({target, row});
+        }
+        if (wanted->empty()) {
+            *error = a.plan + ": the plan names no ONVIF camera (a row with protocol onvif and host)";
+            return false;
+        }
+    }
+    for (std::size_t i = 0; i < wanted->size(); ++i) {
+        for (std::size_t j = 0; j < i; ++j) {
+            if ((*wanted)[j].target.Text() != (*wanted)[i].target.Text()) continue;
+            *error = (*wanted)[i].row.where + ": " + (*wanted)[i].target.Text() + " is named twice";
+            return false;
+        }
+    }
+    return true;
+}
+
+// A plan row's MAC must be the device's; its port is the device service's and cannot be
+// changed through it; its name is the device's scope, not a setting (noted, left alone).
+bool RowFitsDevice(orvex::SetRequestRow& row, const orvex::OnvifSetCamera& camera, const std::string& mac,
+                   std::string* error) {
+    if (!row.mac.empty() && orvex::SetPlanner::NormalMac(row.mac) != orvex::SetPlanner::NormalMac(mac)) {
+        *error = row.where + ": the device at " + HostText(camera.target) + " reports MAC " + mac + ", not " + row.mac;
+        return false;
+    }
+    if (row.change.port && *row.change.port != camera.target.port) {
+        *error = row.where + ": an ONVIF camera's port is its device service's; set cannot change it";
+        return false;
+    }
+    if (row.change.name) {
+        std::cerr << "orvexctl: " << row.where << ": an ONVIF camera's name is not changed by set (left as it is)"
+                  << std::endl;
+        row.change.name.reset();
+    }
+    row.change.port.reset();
+    row.mac = mac;
+    return true;
 }
 
 // A new address something outside the batch already answers at (at the camera's service
@@ -40,13 +99,18 @@ int RunOnvifSet(const SetArguments& a) {
     const std::atomic<int>* stop = &StopSignals::Flag();
     orvex::OnvifLogin login;
     login.user = a.user;
+    login.allowPlaintext = a.allowPlaintext;
     std::string error;
-    if (!a.password.Resolve(a.user, a.hosts.size() == 1 ? a.hosts[0].host : "cameras", &login.password, &error)) {
+    std::vector<Wanted> wanted;
+    if (!WantedCameras(a, &wanted, &error)) return BadArguments(error);
+    std::vector<orvex::OnvifTarget> targets;
+    for (const Wanted& w : wanted) targets.push_back(w.target);
+    if (!a.password.Resolve(a.user, targets.size() == 1 ? targets[0].host : "cameras", &login.password, &error)) {
         std::cerr << "orvexctl: " << error << std::endl;
         return 1;
     }
     // Each camera as it is now; one that cannot be read is not changed, nor is the batch.
-    const auto read = orvex::OnvifSetCameras::Read(a.hosts, login, static_cast<int>(a.parallel), stop);
+    const auto read = orvex::OnvifSetCameras::Read(targets, login, static_cast<int>(a.parallel), stop);
     if (StopSignals::Flag() != 0) return StopSignals::ExitStatus(1);
     bool allRead = true;
     for (const orvex::OnvifSetCamera& camera : read) {
@@ -60,11 +124,13 @@ int RunOnvifSet(const SetArguments& a) {
     std::vector<orvex::ScannedCamera> scanned;
     std::vector<orvex::SetRequestRow> rows;
     orvex::OnvifBatchSet::Cameras byMac;
-    for (const orvex::OnvifSetCamera& camera : read) {
-        scanned.push_back(orvex::OnvifSetCameras::Scanned(camera, sources));
+    for (std::size_t i = 0; i < read.size(); ++i) {
+        scanned.push_back(orvex::OnvifSetCameras::Scanned(read[i], sources));
         const std::string mac = orvex::MacText(scanned.back().record);
-        rows.emplace_back(mac, a.change, "--host " + HostText(camera.target));
-        byMac.emplace(mac, camera);
+        rows.push_back(wanted[i].row);
+        if (!RowFitsDevice(rows.back(), read[i], mac, &error)) return BadArguments(error);
+        if (!byMac.emplace(mac, read[i]).second)
+            return BadArguments(rows.back().where + ": " + mac + " answers at two of the addresses named");
     }
     std::vector<orvex::SetJob> jobs;
     std::vector<std::string> notes;

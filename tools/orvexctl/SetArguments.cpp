@@ -49,11 +49,10 @@ int SetArguments::TakeValue(const std::string& option, const std::string& value)
             return BadArguments("--protocol takes native or onvif, got '" + value + "'");
         onvif = value == "onvif";
     } else if (option == "--host") {
-        const std::string host = value.substr(0, value.find(':'));
-        if (!IsIpv4(host) ||
-            (host.size() != value.size() && !ParseInteger(value.substr(host.size() + 1), 1, 65535, &number)))
+        orvex::OnvifTarget target;
+        if (!orvex::OnvifTarget::Parse(value, &target))
             return BadArguments("--host takes an IPv4 address (and :PORT), got '" + value + "'");
-        hosts.push_back({host, host.size() != value.size() ? static_cast<int>(number) : 80, "/onvif/device_service"});
+        hosts.push_back(target);
     } else if (option == "--bind") {
         if (!IsIpv4(value))
             return BadArguments("--bind takes an IPv4 address, got '" + value + "'");
@@ -103,12 +102,15 @@ int SetArguments::Parse(const Arguments& args) {
             dryRun = true;
         } else if (arg == "--skip-missing") {
             skipMissing = true;
+        } else if (arg == "--allow-plaintext") {
+            allowPlaintext = true;
         } else {
             return BadArguments("unknown option '" + arg + "' for set");
         }
     }
     if (onvif) return CheckOnvif();
     if (!hosts.empty()) return BadArguments("--host names ONVIF cameras: give --protocol onvif");
+    if (allowPlaintext) return BadArguments("--allow-plaintext is for ONVIF cameras: give --protocol onvif");
     const int choices = (macs.empty() ? 0 : 1) + (allFound ? 1 : 0) + (plan.empty() ? 0 : 1);
     if (choices != 1) return BadArguments("set takes --mac MAC ..., --all-found or --plan FILE");
     if (!plan.empty() && HasSetting())
@@ -131,9 +133,14 @@ int SetArguments::Parse(const Arguments& args) {
 // ONVIF cameras are named by their device service; their settings are the addresses and
 // the mode (the HTTP port and the name are not theirs to change through it).
 int SetArguments::CheckOnvif() const {
-    if (hosts.empty()) return BadArguments("set --protocol onvif needs --host H[:P] for each camera");
-    if (!macs.empty() || allFound || !plan.empty() || !binds.empty() || all || skipMissing)
-        return BadArguments("set --protocol onvif names its cameras with --host only");
+    if (hosts.empty() == plan.empty())
+        return BadArguments("set --protocol onvif takes --host H[:P] for each camera, or --plan FILE");
+    if (!macs.empty() || allFound || !binds.empty() || all || skipMissing)
+        return BadArguments("set --protocol onvif names its cameras with --host or --plan only");
+    if (!plan.empty()) {
+        if (HasSetting()) return BadArguments("--plan takes the settings from the file; give no setting options");
+        return 0;
+    }
     if (change.port || change.name)
         return BadArguments("set --protocol onvif changes --ip --mask --gateway --dns1 --dns2 --dhcp only");
     if (!HasSetting())

@@ -14,6 +14,7 @@ namespace orvexctl {
 struct SetArguments {
     bool onvif = false;                      // --protocol onvif
     std::vector<orvex::OnvifTarget> hosts;   // --host: ONVIF cameras' device services
+    bool allowPlaintext = false;             // --allow-plaintext: PasswordText to a device refusing digests
     std::vector<std::string> macs;
     bool allFound = false;
     std::string plan;

@@ -44,6 +44,20 @@ bool Rows(const SetArguments& a, const std::vector<orvex::ScannedCamera>& camera
     return true;
 }
 
+// A plan's ONVIF rows (protocol onvif, host) are left to `set --protocol onvif`: noted
+// and dropped; a plan with no other row is refused.
+bool NativeRowsOnly(const std::string& plan, std::vector<orvex::SetRequestRow>* rows, std::string* error) {
+    const auto onvif = [](const orvex::SetRequestRow& row) { return !row.onvifHost.empty(); };
+    for (const orvex::SetRequestRow& row : *rows) {
+        if (onvif(row))
+            std::cerr << "orvexctl: " << row.where << ": an ONVIF camera, left to set --protocol onvif" << std::endl;
+    }
+    rows->erase(std::remove_if(rows->begin(), rows->end(), onvif), rows->end());
+    if (!rows->empty()) return true;
+    *error = plan + ": the plan names ONVIF cameras only: set --protocol onvif --plan " + plan;
+    return false;
+}
+
 // Every --bind address must be one of this computer's own.
 bool KnownAdapters(const std::vector<orvex::ScanSource>& sources) {
     const auto adapters = orvex::AdapterScan::AllAdapters();
@@ -69,6 +83,7 @@ int RunSet(const Arguments& args) {
     std::string error;
     if (!a.plan.empty() && !orvex::SetPlanFile::Read(a.plan, &rows, &error))
         return BadArguments(error);  // a malformed plan is refused before any search
+    if (!a.plan.empty() && !NativeRowsOnly(a.plan, &rows, &error)) return BadArguments(error);
 
     const auto sources =
         a.all ? orvex::AdapterScan::AllAdapters() : orvex::AdapterScan::ForAddresses(a.binds);
