@@ -9,12 +9,14 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <thread>
 
 #include "onvif/OnvifDevice.h"
 #include "tests/support/ParseJson.h"
 #include "tests/support/ProcessRunner.h"
 #include "tools/camsim/CameraFleet.h"
+#include "tools/camsim/OnvifResponder.h"
 
 namespace {
 
@@ -236,6 +238,31 @@ TEST_F(OnvifSet, APlanNamesOnvifCamerasByTheirDeviceService) {
     EXPECT_EQ(Set({"--plan", write("p5.csv", csvHead + "onvif,127.0.5.4:0,,127.0.5.34\n")}).status, 2);
     EXPECT_EQ(Set({"--plan", plan, "--ip", "127.0.5.34"}).status, 2);
     EXPECT_EQ(fleet.Camera(3).ip, "127.0.5.4");
+}
+
+// A moved camera is found where it went: its discovery replies come from its new address
+// and name its device service there; nothing answers for it at the old one.
+TEST_F(OnvifSet, AScanFindsAMovedCameraAtItsNewAddress) {
+    std::vector<camsim::CameraConfig> cameras;
+    for (std::size_t i = 0; i < fleet.CameraCount(); ++i) cameras.push_back(fleet.Camera(i));
+    camsim::OnvifResponder responder;
+    std::string error;
+    ASSERT_TRUE(responder.Start(cameras, "127.0.0.1", &error, [this](std::size_t i) { return fleet.Camera(i); }))
+        << error;
+    const auto moved = Set({"--host", Host(1), "--ip", "127.0.5.51"});
+    ASSERT_EQ(moved.status, 0) << moved.err << moved.out;
+    const auto scan = RunProcess(ToolPath("ORVEXCTL"), {"scan", "--bind", "127.0.0.1", "--protocol", "onvif",
+                                                        "--seconds", "2", "--format", "json"});
+    responder.Stop();
+    ASSERT_EQ(scan.status, 0) << scan.err;
+    std::map<std::string, Json::Value> byMac;
+    const Json::Value report = ParseJson(scan.out);
+    for (const Json::Value& row : report["cameras"]) byMac[row["mac"].asString()] = row;
+    ASSERT_EQ(byMac.size(), 4u) << scan.out << scan.err;
+    const Json::Value& first = byMac["02:4F:52:0E:00:01"];
+    EXPECT_EQ(first["ip"].asString(), "127.0.5.51");
+    EXPECT_EQ(first["xaddrs"][0].asString(), "http://127.0.5.51:8200/onvif/device_service");
+    EXPECT_EQ(byMac["02:4F:52:0E:00:02"]["ip"].asString(), "127.0.5.2");
 }
 
 }  // namespace

@@ -101,10 +101,13 @@ std::string OnvifResponder::Announcement(const CameraConfig& camera, bool hello)
 }
 
 bool OnvifResponder::Start(const std::vector<CameraConfig>& cameras, const std::string& interfaceIp,
-                           std::string* error) {
-    for (const CameraConfig& c : cameras) {
-        if (c.onvif.enabled) m_cameras.push_back(c);
+                           std::string* error, Current current) {
+    for (std::size_t i = 0; i < cameras.size(); ++i) {
+        if (!cameras[i].onvif.enabled) continue;
+        m_cameras.push_back(cameras[i]);
+        m_indices.push_back(i);
     }
+    m_current = std::move(current);
     if (m_cameras.empty()) return true;
     m_interface = interfaceIp;
     m_fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
@@ -177,10 +180,28 @@ void OnvifResponder::SendFrom(const std::string& fromIp, const sockaddr_in& to, 
     sendmsg(m_fd, &message, MSG_NOSIGNAL);
 }
 
+void OnvifResponder::FollowMoves() {
+    const auto now = Steady::now();
+    if (!m_current || now < m_nextFollow) return;
+    m_nextFollow = now + std::chrono::milliseconds(250);
+    sockaddr_in group{};
+    group.sin_family = AF_INET;
+    group.sin_port = htons(wsd::kPort);
+    inet_pton(AF_INET, wsd::kGroup, &group.sin_addr);
+    for (std::size_t i = 0; i < m_cameras.size(); ++i) {
+        const CameraConfig now = m_current(m_indices[i]);
+        if (now.ip == m_cameras[i].ip && now.port == m_cameras[i].port) continue;
+        m_cameras[i].ip = now.ip;
+        m_cameras[i].port = now.port;
+        SendFrom(now.ip, group, Announcement(m_cameras[i], true));
+    }
+}
+
 void OnvifResponder::Run() {
     char buffer[orvex::WsdMessage::kMaxBytes + 1];
     const std::vector<orvex::WsdType> offered = orvex::WsdMessage::CameraTypes();
     while (!m_stop) {
+        FollowMoves();
         const auto now = Steady::now();
         while (!m_due.empty() && m_due.begin()->first <= now) {
             const Due due = m_due.begin()->second;

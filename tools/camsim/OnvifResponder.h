@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <random>
@@ -27,10 +28,14 @@ public:
     OnvifResponder(const OnvifResponder&) = delete;
     OnvifResponder& operator=(const OnvifResponder&) = delete;
 
+    // A camera as it is now, by its index in the list given to Start.
+    using Current = std::function<CameraConfig(std::size_t index)>;
+
     // Listens on UDP 3702 (the group joined on `interfaceIp`) for the cameras given;
-    // false with a message.
+    // false with a message. With `current`, a camera that has moved (a new address or
+    // port) says Hello from where it is now and answers probes from there.
     bool Start(const std::vector<CameraConfig>& cameras, const std::string& interfaceIp,
-               std::string* error);
+               std::string* error, Current current = {});
     void Stop();
     std::size_t ProbesHeard() const { return m_probes; }
 
@@ -43,6 +48,7 @@ public:
 
 private:
     void Run();
+    void FollowMoves();  // the receiving thread only
     // Sends `text` to `to` from the camera's own address.
     void SendFrom(const std::string& fromIp, const sockaddr_in& to, const std::string& text);
 
@@ -52,6 +58,9 @@ private:
         std::string relatesTo;
     };
     std::vector<CameraConfig> m_cameras;
+    std::vector<std::size_t> m_indices;  // each one's index in the list given to Start
+    Current m_current;
+    std::chrono::steady_clock::time_point m_nextFollow{};
     std::string m_interface;
     int m_fd = -1;
     std::thread m_thread;

@@ -152,7 +152,9 @@ int main(int argc, char** argv) {
                                           [](const camsim::CameraConfig& c) { return c.onvif.enabled; });
     if (speaksOnvif != cameras.end()) {
         const std::string on = bindAddress != "0.0.0.0" ? bindAddress : speaksOnvif->ip;
-        if (!onvif.Start(cameras, on, &error)) return Fail(error);
+        // A camera moved by a set request speaks for itself from its new address.
+        if (!onvif.Start(cameras, on, &error, [&fleet](std::size_t i) { return fleet.Camera(i); }))
+            return Fail(error);
     }
     std::cerr << "orvex-camsim: " << cameras.size() << " camera(s) answering on UDP 8600"
               << (web ? ", each with its web side" : "")
