@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <thread>
@@ -170,6 +171,37 @@ TEST_F(UpgradeSequence, SmartCameraNeverComesBack) {
     // 7 s of checks, the command, 45 s of waiting and 90 s of status reads.
     EXPECT_GE(took, 7000u + 45000u + 90000u);
     EXPECT_LE(took, 7000u + 45000u + 90000u + 20000u);
+}
+
+// A camera back from its restart that refuses the login at once is asked once a second
+// until the 90 s are up, never hammered (measured at the camera on the test clock).
+TEST_F(UpgradeSequence, ACameraRefusingAfterItsRestartIsAskedOnceASecond) {
+    ChangeFaults([](auto& f) { f.slowReplyMs = 0; });
+    std::thread lockOut([&] {
+        const bool commanded = orvextest::WaitUntil([&] {
+            for (const std::string& t : fleet.Web(0).Requests())
+                if (t.find("auto_download_file.cgi") != std::string::npos) return true;
+            return false;
+        }, std::chrono::seconds(30));
+        if (commanded) fleet.Web(0).SetCredentials("admin", "changed meanwhile");
+    });
+    const Statuses statuses = Run(true, Login(), Smart());
+    lockOut.join();
+    ASSERT_FALSE(statuses.empty());
+    EXPECT_NE(statuses.back(), 38);  // never "succeeded"
+    const auto targets = fleet.Web(0).Requests();
+    const auto times = fleet.Web(0).RequestTimes();
+    std::vector<long> reads;  // the status reads of the restart
+    bool restarting = false;
+    for (std::size_t i = 0; i < targets.size(); ++i) {
+        restarting = restarting || targets[i].find("auto_download_file.cgi") != std::string::npos;
+        if (restarting && targets[i].find("get_status.cgi") != std::string::npos) reads.push_back(static_cast<long>(times[i]));
+    }
+    ASSERT_GE(reads.size(), 40u);  // fewer when the machine is slow; never many more
+    EXPECT_LE(reads.size(), 92u);
+    long shortest = 1000000;
+    for (std::size_t i = 1; i < reads.size(); ++i) shortest = std::min(shortest, reads[i] - reads[i - 1]);
+    EXPECT_GE(shortest, 900) << reads.size() << " reads";
 }
 
 // Each wait of the sequence, measured at the camera on the test clock: the arrival of each
