@@ -1,4 +1,5 @@
 #include "onvif/OnvifDevice.h"
+#include "onvif/XmlText.h"
 
 #include <arpa/inet.h>
 
@@ -8,17 +9,6 @@ namespace orvex {
 namespace {
 
 constexpr const char* kAction = "http://www.onvif.org/ver10/device/wsdl/";
-
-std::string Escaped(const std::string& text) {
-    std::string out;
-    for (const char c : text) {
-        if (c == '&') out += "&amp;";
-        else if (c == '<') out += "&lt;";
-        else if (c == '>') out += "&gt;";
-        else out += c;
-    }
-    return out;
-}
 
 std::string Element(const std::string& name, const std::string& inner) {
     return "<" + name + ">" + inner + "</" + name + ">";
@@ -137,7 +127,7 @@ bool OnvifDevice::WriteNetwork(const OnvifNetwork& w, bool* rebootNeeded, std::s
     const std::string ipv4 =
         Element("tt:Enabled", "true") +
         (w.dhcp ? Element("tt:DHCP", "true")
-                : Element("tt:Manual", Element("tt:Address", Escaped(w.ip)) +
+                : Element("tt:Manual", Element("tt:Address", XmlText::Escaped(w.ip)) +
                                            Element("tt:PrefixLength", std::to_string(PrefixOf(w.mask)))) +
                       Element("tt:DHCP", "false"));
     // The DNS and the gateway first: a device may leave its old address as soon as it has
@@ -146,15 +136,15 @@ bool OnvifDevice::WriteNetwork(const OnvifNetwork& w, bool* rebootNeeded, std::s
     std::string manual;
     for (const std::string* dns : {&w.dns1, &w.dns2}) {
         if (!dns->empty())
-            manual += Element("tds:DNSManual", Element("tt:Type", "IPv4") + Element("tt:IPv4Address", Escaped(*dns)));
+            manual += Element("tds:DNSManual", Element("tt:Type", "IPv4") + Element("tt:IPv4Address", XmlText::Escaped(*dns)));
     }
     if (!w.dhcp && !manual.empty() &&
         !Call("SetDNS", Element("tds:FromDHCP", "false") + manual, true, &r, why))
         return false;
-    if (!w.dhcp && !Call("SetNetworkDefaultGateway", Element("tds:IPv4Address", Escaped(w.gateway)), true, &r, why))
+    if (!w.dhcp && !Call("SetNetworkDefaultGateway", Element("tds:IPv4Address", XmlText::Escaped(w.gateway)), true, &r, why))
         return false;
     if (!Call("SetNetworkInterfaces",
-              Element("tds:InterfaceToken", Escaped(w.token)) +
+              Element("tds:InterfaceToken", XmlText::Escaped(w.token)) +
                   Element("tds:NetworkInterface", Element("tt:Enabled", "true") + Element("tt:IPv4", ipv4)),
               true, &r, why))
         return false;
@@ -167,7 +157,7 @@ bool OnvifDevice::WriteClock(const std::string& ntpServer, std::string* why) {
     if (!ntpServer.empty()) {
         if (!Call("SetNTP",
                   Element("tds:FromDHCP", "false") +
-                      Element("tds:NTPManual", Element("tt:Type", "IPv4") + Element("tt:IPv4Address", Escaped(ntpServer))),
+                      Element("tds:NTPManual", Element("tt:Type", "IPv4") + Element("tt:IPv4Address", XmlText::Escaped(ntpServer))),
                   true, &r, why))
             return false;
         return Call("SetSystemDateAndTime",

@@ -1,4 +1,5 @@
 #include "onvif/UsernameToken.h"
+#include "onvif/XmlText.h"
 
 #include <openssl/evp.h>
 #include <openssl/rand.h>
@@ -7,22 +8,6 @@
 #include <vector>
 
 namespace orvex {
-namespace {
-
-std::string Escaped(const std::string& text) {
-    std::string out;
-    for (const char c : text) {
-        if (c == '&') out += "&amp;";
-        else if (c == '<') out += "&lt;";
-        else if (c == '>') out += "&gt;";
-        else if (c == '"') out += "&quot;";
-        else out += c;
-    }
-    return out;
-}
-
-}  // namespace
-
 std::string UsernameToken::Base64(const std::string& bytes) {
     std::vector<unsigned char> out(4 * ((bytes.size() + 2) / 3) + 1);
     const int n = EVP_EncodeBlock(out.data(), reinterpret_cast<const unsigned char*>(bytes.data()),
@@ -61,7 +46,7 @@ std::string UsernameToken::Header(const std::string& user, const std::string& pa
 
 std::string UsernameToken::TextHeader(const std::string& user, const std::string& password,
                                       const std::string& nonce, const std::string& created) {
-    return Security(user, "PasswordText", Escaped(password), nonce, created);
+    return Security(user, "PasswordText", XmlText::Escaped(password), nonce, created);
 }
 
 std::string UsernameToken::Security(const std::string& user, const std::string& type,
@@ -70,7 +55,7 @@ std::string UsernameToken::Security(const std::string& user, const std::string& 
     return "<wsse:Security s:mustUnderstand=\"1\" "
            "xmlns:wsse=\"http://docs.oasis-open.org/wss/2004/01/oasis-200401-wss-wssecurity-secext-1.0.xsd\" "
            "xmlns:wsu=\"http://docs.oasis-open.org/wss/2004/01/oasis-200401-wss-wssecurity-utility-1.0.xsd\">"
-           "<wsse:UsernameToken><wsse:Username>" + Escaped(user) + "</wsse:Username>"
+           "<wsse:UsernameToken><wsse:Username>" + XmlText::Escaped(user) + "</wsse:Username>"
            "<wsse:Password Type=\"http://docs.oasis-open.org/wss/2004/01/"
            "oasis-200401-wss-username-token-profile-1.0#" + type + "\">" + passwordText +
            "</wsse:Password><wsse:Nonce EncodingType=\"http://docs.oasis-open.org/wss/2004/01/"

@@ -1,4 +1,5 @@
 #include "tools/camsim/OnvifResponder.h"
+#include "onvif/XmlText.h"
 
 #include <arpa/inet.h>
 #include <poll.h>
@@ -17,17 +18,6 @@ namespace {
 
 using Steady = std::chrono::steady_clock;
 namespace wsd = orvex::wsd;
-
-std::string Escaped(const std::string& text) {
-    std::string out;
-    for (const char c : text) {
-        if (c == '&') out += "&amp;";
-        else if (c == '<') out += "&lt;";
-        else if (c == '>') out += "&gt;";
-        else out += c;
-    }
-    return out;
-}
 
 // A scope value as a URI path segment: everything but letters, digits and -._~ as %XX.
 std::string Encoded(const std::string& text) {
@@ -57,8 +47,8 @@ std::string Description(const CameraConfig& c) {
     return "<a:EndpointReference><a:Address>" + OnvifResponder::Endpoint(c) +
            "</a:Address></a:EndpointReference><d:Types>dn:NetworkVideoTransmitter tds:Device</d:Types>"
            "<d:Scopes>onvif://www.onvif.org/type/video_encoder onvif://www.onvif.org/name/" +
-           Escaped(Encoded(c.name)) + " onvif://www.onvif.org/hardware/" + Escaped(Encoded(c.onvif.hardware)) +
-           " onvif://www.onvif.org/location/" + Escaped(Encoded(c.onvif.location)) +
+           orvex::XmlText::Escaped(Encoded(c.name)) + " onvif://www.onvif.org/hardware/" + orvex::XmlText::Escaped(Encoded(c.onvif.hardware)) +
+           " onvif://www.onvif.org/location/" + orvex::XmlText::Escaped(Encoded(c.onvif.location)) +
            " onvif://www.onvif.org/MacAddress/" + Mac(c) + "</d:Scopes><d:XAddrs>http://" + host + ":" +
            std::to_string(c.port) + "/onvif/device_service</d:XAddrs><d:MetadataVersion>1</d:MetadataVersion>";
 }
@@ -88,7 +78,7 @@ std::string OnvifResponder::Endpoint(const CameraConfig& c) {
 std::string OnvifResponder::ProbeMatches(const CameraConfig& camera, const std::string& relatesTo,
                                          const std::string& messageId) {
     return Envelope("ProbeMatches", messageId,
-                    "<a:RelatesTo>" + Escaped(relatesTo) + "</a:RelatesTo><a:To>" + wsd::kAnonymous + "</a:To>",
+                    "<a:RelatesTo>" + orvex::XmlText::Escaped(relatesTo) + "</a:RelatesTo><a:To>" + wsd::kAnonymous + "</a:To>",
                     "<d:ProbeMatches><d:ProbeMatch>" + Description(camera) + "</d:ProbeMatch></d:ProbeMatches>");
 }
 
