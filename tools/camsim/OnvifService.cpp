@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "onvif/HttpDigest.h"
+#include "onvif/OnvifDevice.h"
 #include "onvif/UsernameToken.h"
 
 namespace camsim {
@@ -80,15 +81,6 @@ int PrefixOf(const std::string& mask) {
     in_addr a{};
     if (inet_pton(AF_INET, mask.c_str(), &a) != 1) return 0;
     return __builtin_popcount(ntohl(a.s_addr));
-}
-
-std::string MaskOf(int prefix) {
-    const std::uint32_t bits = prefix <= 0 ? 0 : prefix >= 32 ? 0xFFFFFFFFu : ~((1u << (32 - prefix)) - 1);
-    in_addr a{};
-    a.s_addr = htonl(bits);
-    char text[INET_ADDRSTRLEN];
-    inet_ntop(AF_INET, &a, text, sizeof(text));
-    return text;
 }
 
 bool IsAddress(const std::string& text) {
@@ -323,7 +315,7 @@ OnvifService::Answer OnvifService::Handle(const HttpRequest& request, const Came
         a.network.netMode = dhcp ? 1 : 0;
         if (!dhcp) {
             a.network.ip = ip;
-            a.network.mask = MaskOf(prefixLength);
+            a.network.mask = orvex::OnvifDevice::MaskOf(prefixLength);
         }
         a.body = Envelope(std::string("<tds:SetNetworkInterfacesResponse><tds:RebootNeeded>") +
                           (c.onvif.rebootNeeded ? "true" : "false") +
