@@ -67,16 +67,23 @@ protected:
         args.insert(args.begin(), {"set", "--protocol", "onvif", "--format", "json", "--verify-seconds", "15"});
         return RunProcess(ToolPath("ORVEXCTL"), args);
     }
-    // What the device at `host` shows, read as any ONVIF client reads it.
-    orvex::OnvifNetwork Shown(const std::string& ip, bool* read) {
+    // The device service at `ip`, and the login every device here takes.
+    static orvex::XAddr Service(const std::string& ip) {
         orvex::XAddr x;
         x.host = ip;
         x.port = kPort;
         x.path = "/onvif/device_service";
         x.valid = true;
+        return x;
+    }
+    static orvex::OnvifLogin Login() {
         orvex::OnvifLogin login;
         login.password = "S3cret";
-        orvex::OnvifDevice device(x, login);
+        return login;
+    }
+    // What the device at `host` shows, read as any ONVIF client reads it.
+    orvex::OnvifNetwork Shown(const std::string& ip, bool* read) {
+        orvex::OnvifDevice device(Service(ip), Login());
         orvex::OnvifNetwork n;
         long long offset = 0;
         std::string why;
@@ -95,14 +102,7 @@ TEST_F(OnvifSet, ADeviceTakesANewAddressGatewayAndDnsAndStaysReachableThroughout
     n.mask = "255.255.255.0";
     n.gateway = "127.0.6.254";
     n.dns1 = "127.0.6.53";
-    orvex::XAddr x;
-    x.host = "127.0.5.1";
-    x.port = kPort;
-    x.path = "/onvif/device_service";
-    x.valid = true;
-    orvex::OnvifLogin login;
-    login.password = "S3cret";
-    orvex::OnvifDevice device(x, login);
+    orvex::OnvifDevice device(Service("127.0.5.1"), Login());
     long long offset = 0;
     bool rebootNeeded = true;
     std::string why;

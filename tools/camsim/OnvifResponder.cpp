@@ -19,6 +19,15 @@ namespace {
 using Steady = std::chrono::steady_clock;
 namespace wsd = orvex::wsd;
 
+// Where WS-Discovery's Hello and Bye go: the multicast group on its port.
+sockaddr_in GroupAddress() {
+    sockaddr_in group{};
+    group.sin_family = AF_INET;
+    group.sin_port = htons(wsd::kPort);
+    inet_pton(AF_INET, wsd::kGroup, &group.sin_addr);
+    return group;
+}
+
 // A scope value as a URI path segment: everything but letters, digits and -._~ as %XX.
 std::string Encoded(const std::string& text) {
     std::string out;
@@ -127,10 +136,7 @@ bool OnvifResponder::Start(const std::vector<CameraConfig>& cameras, const std::
         m_fd = -1;
         return false;
     }
-    sockaddr_in group{};
-    group.sin_family = AF_INET;
-    group.sin_port = htons(wsd::kPort);
-    inet_pton(AF_INET, wsd::kGroup, &group.sin_addr);
+    const sockaddr_in group = GroupAddress();
     for (const CameraConfig& c : m_cameras) SendFrom(c.ip, group, Announcement(c, true));
     m_thread = std::thread([this] { Run(); });
     return true;
@@ -140,10 +146,7 @@ void OnvifResponder::Stop() {
     if (m_fd < 0) return;
     m_stop = true;
     if (m_thread.joinable()) m_thread.join();
-    sockaddr_in group{};
-    group.sin_family = AF_INET;
-    group.sin_port = htons(wsd::kPort);
-    inet_pton(AF_INET, wsd::kGroup, &group.sin_addr);
+    const sockaddr_in group = GroupAddress();
     for (const CameraConfig& c : m_cameras) SendFrom(c.ip, group, Announcement(c, false));
     close(m_fd);
     m_fd = -1;
@@ -174,10 +177,7 @@ void OnvifResponder::FollowMoves() {
     const auto now = Steady::now();
     if (!m_current || now < m_nextFollow) return;
     m_nextFollow = now + std::chrono::milliseconds(250);
-    sockaddr_in group{};
-    group.sin_family = AF_INET;
-    group.sin_port = htons(wsd::kPort);
-    inet_pton(AF_INET, wsd::kGroup, &group.sin_addr);
+    const sockaddr_in group = GroupAddress();
     for (std::size_t i = 0; i < m_cameras.size(); ++i) {
         const CameraConfig now = m_current(m_indices[i]);
         if (now.ip == m_cameras[i].ip && now.port == m_cameras[i].port) continue;

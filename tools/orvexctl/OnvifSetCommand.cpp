@@ -14,8 +14,6 @@
 namespace orvexctl {
 namespace {
 
-std::string HostText(const orvex::OnvifTarget& t) { return t.Text(); }
-
 // One camera the run is asked for: by --host with the options' change, or by a plan's row.
 struct Wanted {
     orvex::OnvifTarget target;
@@ -27,7 +25,7 @@ struct Wanted {
 bool WantedCameras(const SetArguments& a, std::vector<Wanted>* wanted, std::string* error) {
     if (a.plan.empty()) {
         for (const orvex::OnvifTarget& target : a.hosts)
-            wanted->push_back({target, orvex::SetRequestRow("", a.change, "--host " + HostText(target))});
+            wanted->push_back({target, orvex::SetRequestRow("", a.change, "--host " + target.Text())});
     } else {
         std::vector<orvex::SetRequestRow> rows;
         if (!orvex::SetPlanFile::Read(a.plan, &rows, error)) return false;
@@ -59,7 +57,7 @@ bool WantedCameras(const SetArguments& a, std::vector<Wanted>* wanted, std::stri
 bool RowFitsDevice(orvex::SetRequestRow& row, const orvex::OnvifSetCamera& camera, const std::string& mac,
                    std::string* error) {
     if (!row.mac.empty() && orvex::SetPlanner::NormalMac(row.mac) != orvex::SetPlanner::NormalMac(mac)) {
-        *error = row.where + ": the device at " + HostText(camera.target) + " reports MAC " + mac + ", not " + row.mac;
+        *error = row.where + ": the device at " + camera.target.Text() + " reports MAC " + mac + ", not " + row.mac;
         return false;
     }
     if (row.change.port && *row.change.port != camera.target.port) {
@@ -115,7 +113,7 @@ int RunOnvifSet(const SetArguments& a) {
     bool allRead = true;
     for (const orvex::OnvifSetCamera& camera : read) {
         if (camera.read) continue;
-        std::cerr << "orvexctl: " << HostText(camera.target) << ": " << camera.why << std::endl;
+        std::cerr << "orvexctl: " << camera.target.Text() << ": " << camera.why << std::endl;
         allRead = false;
     }
     if (!allRead) return 1;

@@ -10,6 +10,7 @@
 #include "fleet/AdapterScan.h"
 #include "fleet/AddressRange.h"
 #include "fleet/CameraReport.h"
+#include "fleet/OnvifBatch.h"
 #include "onvif/OnvifDiscovery.h"
 #include "platform/TextUtil.h"
 #include "tools/orvexctl/ReportOutput.h"
@@ -123,10 +124,8 @@ int RunScan(const Arguments& args) {
                     return BadArguments("--protocol takes native, onvif or all, got '" + value + "'");
                 protocols = {value != "onvif", value != "native"};
             } else if (arg == "--host") {
-                const std::string host = value.substr(0, value.find(':'));
-                long port = 0;
-                if (!IsIpv4(host) || (host.size() != value.size() &&
-                                      !ParseInteger(value.substr(host.size() + 1), 1, 65535, &port)))
+                orvex::OnvifTarget checked;
+                if (!orvex::OnvifTarget::Parse(value, &checked))
                     return BadArguments("--host takes an IPv4 address (and :PORT), got '" + value + "'");
                 onvif.hosts.push_back(value);
             } else if (arg == "--probe-range") {
