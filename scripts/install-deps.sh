@@ -5,7 +5,7 @@ PACKAGES="cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
   libgtest-dev libgmock-dev libjsoncpp-dev libcsv-dev libssl-dev libxml2-dev qt6-base-dev qt6-translations-l10n fonts-noto-cjk xvfb
   imagemagick iproute2 util-linux procps curl xdg-utils
   desktop-file-utils appstream man-db dpkg-dev file lintian
-  lighttpd nginx-light busybox perl ansible-core ansible-lint python3-jsonschema python3-zeep wsdd"
+  lighttpd nginx-light busybox perl ansible-core ansible-lint python3-jsonschema python3-zeep wsdd onvif-tools"
 missing=""
 for p in $PACKAGES; do
   dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"

@@ -39,7 +39,9 @@ protected:
         setenv("ORVEX_PASSWORD", "S3cret", 1);
         fleet.AddCamera(Device(1, "either", 3600));  // an hour fast: requests signed in its time
         fleet.AddCamera(Device(2, "digest", -90));
-        fleet.AddCamera(Device(3, "wsse", 0));
+        camsim::CameraConfig strict = Device(3, "wsse", 0);
+        strict.onvif.refuseReplay = true;  // a fresh nonce for every request, or refused
+        fleet.AddCamera(strict);
         std::string error;
         ASSERT_TRUE(fleet.Start(&error)) << error;
         ASSERT_TRUE(fleet.StartWeb(&error)) << error;

@@ -160,6 +160,8 @@ bool SetField(CameraConfig& camera, const std::string& key, const std::string& v
                 camera.setFaults.rejectLogin = true;
             else if (name == "reuseid")
                 camera.onvif.reuseMessageId = true;
+            else if (name == "noreplay")
+                camera.onvif.refuseReplay = true;
             else if (name == "setnoreply")
                 camera.setFaults.neverAnswers = true;
             else if (!name.empty())

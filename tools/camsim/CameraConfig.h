@@ -53,6 +53,8 @@ struct OnvifSide {
     std::string ntpServer;
     // New network settings wait for a reboot (SetNetworkInterfaces answers RebootNeeded).
     bool rebootNeeded = false;
+    // Refuses a UsernameToken it has seen before (most devices take one again).
+    bool refuseReplay = false;
 };
 
 // One virtual camera as its owner describes it.

@@ -68,7 +68,8 @@ std::string Envelope(const std::string& body) {
            "xmlns:s=\"http://www.w3.org/2003/05/soap-envelope\" "
            "xmlns:tds=\"http://www.onvif.org/ver10/device/wsdl\" "
            "xmlns:tt=\"http://www.onvif.org/ver10/schema\" "
-           "xmlns:ter=\"http://www.onvif.org/ver10/error\"><s:Body>" + body + "</s:Body></s:Envelope>";
+           "xmlns:ter=\"http://www.onvif.org/ver10/error\" "
+           "xmlns:trt=\"http://www.onvif.org/ver10/media/wsdl\"><s:Body>" + body + "</s:Body></s:Envelope>";
 }
 
 std::string Fault(const std::string& code, const std::string& subcode, const std::string& reason) {
@@ -171,7 +172,7 @@ bool OnvifService::DigestAuthorized(const HttpRequest& request, const CameraConf
     return expected.find("response=\"" + p["response"] + "\"") != std::string::npos;
 }
 
-bool OnvifService::Authorized(const HttpRequest& request, const std::string& security, const CameraConfig& camera,
+bool OnvifService::Authorized(const HttpRequest& request, const xmlNode* security, const CameraConfig& camera,
                               std::string* why) {
     const bool takesDigest = camera.onvif.auth == "either" || camera.onvif.auth == "digest";
     if (takesDigest && DigestAuthorized(request, camera)) return true;
@@ -179,14 +180,8 @@ bool OnvifService::Authorized(const HttpRequest& request, const std::string& sec
         *why = "HTTP Digest required";
         return false;
     }
-    if (security.empty()) {
-        *why = "Sender not Authorized";
-        return false;
-    }
-    std::unique_ptr<xmlDoc, DocFree> doc(xmlReadMemory(security.data(), static_cast<int>(security.size()), "w.xml",
-                                                       nullptr, XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
-    const xmlNode* root = doc ? xmlDocGetRootElement(doc.get()) : nullptr;
-    const xmlNode* token = Find(root, "UsernameToken");
+    // Read where it stands: its prefixes may be declared on the envelope.
+    const xmlNode* token = Find(security, "UsernameToken");
     const std::string user = Text(Find(token, "Username"));
     const xmlNode* passwordNode = Find(token, "Password");
     const std::string password = Text(passwordNode);
@@ -205,8 +200,9 @@ bool OnvifService::Authorized(const HttpRequest& request, const std::string& sec
     if (plaintext != (camera.onvif.auth == "text")) return false;
     if (plaintext ? password != camera.password : password != orvex::UsernameToken::Digest(nonce, created, camera.password))
         return false;
+    if (!camera.onvif.refuseReplay) return true;
     std::lock_guard<std::mutex> guard(m_lock);
-    return m_usedNonces.insert(nonce).second;  // a nonce used once
+    return m_usedTokens.insert(nonce + '\n' + created).second;
 }
 
 OnvifService::Answer OnvifService::Handle(const HttpRequest& request, const CameraConfig& c) {
@@ -235,15 +231,9 @@ OnvifService::Answer OnvifService::Handle(const HttpRequest& request, const Came
                           "</tt:UTCDateTime></tds:SystemDateAndTime></tds:GetSystemDateAndTimeResponse>");
         return a;
     }
-    std::string security;
-    if (const xmlNode* header = Find(root, "Security")) {
-        xmlBuffer* buffer = xmlBufferCreate();
-        xmlNodeDump(buffer, doc.get(), const_cast<xmlNode*>(header), 0, 0);
-        security = reinterpret_cast<const char*>(xmlBufferContent(buffer));
-        xmlBufferFree(buffer);
-    }
+    const xmlNode* header = Find(root, "Header");
     std::string why;
-    if (!Authorized(request, security, c, &why)) {
+    if (!Authorized(request, Find(header, "Security"), c, &why)) {
         if (c.onvif.auth == "wsse" || c.onvif.auth == "text") {
             a.status = 400;
             a.body = Fault("s:Sender", "ter:NotAuthorized", why);
@@ -276,6 +266,20 @@ OnvifService::Answer OnvifService::Handle(const HttpRequest& request, const Came
         }
         a.body = Envelope("<tds:GetDNSResponse><tds:DNSInformation><tt:FromDHCP>false</tt:FromDHCP>" + manual +
                           "</tds:DNSInformation></tds:GetDNSResponse>");
+    } else if (name == "GetCapabilities") {
+        a.body = Envelope("<tds:GetCapabilitiesResponse><tds:Capabilities><tt:Device><tt:XAddr>http://" + c.ip + ":" +
+                          std::to_string(c.port) + kPath + "</tt:XAddr><tt:Network><tt:IPFilter>false</tt:IPFilter>"
+                          "<tt:ZeroConfiguration>false</tt:ZeroConfiguration><tt:IPVersion6>false</tt:IPVersion6>"
+                          "<tt:DynDNS>false</tt:DynDNS></tt:Network><tt:System><tt:DiscoveryResolve>false"
+                          "</tt:DiscoveryResolve><tt:DiscoveryBye>true</tt:DiscoveryBye><tt:RemoteDiscovery>false"
+                          "</tt:RemoteDiscovery><tt:SystemBackup>false</tt:SystemBackup><tt:SystemLogging>false"
+                          "</tt:SystemLogging><tt:FirmwareUpgrade>false</tt:FirmwareUpgrade></tt:System></tt:Device>"
+                          "<tt:Media><tt:XAddr>http://" + c.ip + ":" + std::to_string(c.port) + kPath +
+                          "</tt:XAddr></tt:Media></tds:Capabilities></tds:GetCapabilitiesResponse>");
+    } else if (name == "GetProfiles" || name == "GetProfile") {  // one stream, served here too
+        const std::string element = name == "GetProfiles" ? "Profiles" : "Profile";
+        a.body = Envelope("<trt:" + name + "Response><trt:" + element + " token=\"main\" fixed=\"true\"><tt:Name>main"
+                          "</tt:Name></trt:" + element + "></trt:" + name + "Response>");
     } else if (name == "GetHostname") {
         a.body = Envelope("<tds:GetHostnameResponse><tds:HostnameInformation><tt:FromDHCP>false</tt:FromDHCP>"
                           "<tt:Name>cam-" + std::to_string(c.mac[5]) +

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include <libxml/tree.h>
+
 #include "tools/camsim/CameraConfig.h"
 #include "tools/camsim/HttpServer.h"
 
@@ -13,11 +15,11 @@ namespace camsim {
 
 // A virtual camera's ONVIF device service (POST /onvif/device_service, SOAP 1.2):
 // GetSystemDateAndTime for anyone; with a valid login GetDeviceInformation,
-// GetNetworkInterfaces, GetNetworkDefaultGateway, GetDNS, GetHostname,
+// GetCapabilities, GetNetworkInterfaces, GetNetworkDefaultGateway, GetDNS, GetHostname,
 // SetSystemDateAndTime, SetNTP, SystemReboot and new network settings
 // (SetNetworkInterfaces, SetNetworkDefaultGateway, SetDNS). A login is a WS-UsernameToken with
 // PasswordDigest whose Created lies within 5 minutes of the camera's own clock (its
-// offset) and whose nonce was never seen before, or HTTP Digest (SHA-256 or MD5, qop=auth)
+// offset) (with `refuseReplay` also one never seen before), or HTTP Digest (SHA-256 or MD5, qop=auth)
 // answering a challenge this camera issued; the camera's `auth` says which it takes
 // ("text": an old device that takes only a UsernameToken with PasswordText). Every
 // PasswordText that arrives is counted, whatever the camera takes. Thread-safe.
@@ -45,14 +47,15 @@ public:
     int PlaintextPasswordsSeen() const { return m_plaintextSeen; }
 
 private:
-    // Whether the request carries a login the camera takes; `why` a fault reason if not.
-    bool Authorized(const HttpRequest& request, const std::string& security, const CameraConfig& camera,
+    // Whether the request carries a login the camera takes (`security` its WS-Security
+    // header, if any); `why` a fault reason if not.
+    bool Authorized(const HttpRequest& request, const xmlNode* security, const CameraConfig& camera,
                     std::string* why);
     bool DigestAuthorized(const HttpRequest& request, const CameraConfig& camera);
     Answer Challenge(const std::string& why);
 
     std::mutex m_lock;
-    std::set<std::string> m_usedNonces;    // UsernameToken nonces seen
+    std::set<std::string> m_usedTokens;    // UsernameToken nonce and Created pairs seen
     std::set<std::string> m_issuedNonces;  // Digest nonces this camera gave out
     std::atomic<int> m_plaintextSeen{0};
 };
