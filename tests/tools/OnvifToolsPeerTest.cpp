@@ -4,8 +4,6 @@
 // client is tested against these cameras, so they must answer as cameras do.
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include "tests/support/NetnsCommand.h"
 #include "tests/support/ProcessRunner.h"
 #include "tools/camsim/CameraFleet.h"
@@ -14,11 +12,6 @@
 namespace {
 
 using orvextest::RunProcess;
-
-bool WriteSetting(const std::string& path, const char* value) {
-    std::ofstream out(path);
-    return static_cast<bool>(out << value << '\n') && static_cast<bool>(out.flush());
-}
 
 camsim::CameraConfig Camera(int n, const std::string& name, const std::string& auth) {
     camsim::CameraConfig c;
@@ -42,19 +35,7 @@ camsim::CameraConfig Camera(int n, const std::string& name, const std::string& a
 class OnvifToolsPeer : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(orvextest::Ip("link add p0 type veth peer name p0c"));
-        ASSERT_TRUE(orvextest::Ip("link set p0 up"));
-        ASSERT_TRUE(orvextest::Ip("link set p0c up"));
-        ASSERT_TRUE(orvextest::Ip("addr add 192.0.2.1/24 dev p0"));
-        ASSERT_TRUE(orvextest::Ip("addr add 192.0.2.51/24 dev p0c"));
-        ASSERT_TRUE(orvextest::Ip("addr add 192.0.2.52/24 dev p0c"));
-        ASSERT_TRUE(orvextest::Ip("route add 239.255.255.250/32 dev p0"));
-        // Both ends are this namespace's: take the probes that come from its own address.
-        for (const char* conf : {"all", "p0c"}) {
-            const std::string dir = std::string("/proc/sys/net/ipv4/conf/") + conf;
-            ASSERT_TRUE(WriteSetting(dir + "/accept_local", "1"));
-            ASSERT_TRUE(WriteSetting(dir + "/rp_filter", "0"));
-        }
+        ASSERT_TRUE(orvextest::AddCameraSite("p0", "192.0.2.1/24", {"192.0.2.51", "192.0.2.52"}));
         fleet.AddCamera(Camera(1, "Yard", "either"));
         fleet.AddCamera(Camera(2, "Gate", "wsse"));
         std::string error;

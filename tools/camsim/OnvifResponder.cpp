@@ -100,7 +100,7 @@ std::string OnvifResponder::Announcement(const CameraConfig& camera, bool hello)
 }
 
 bool OnvifResponder::Start(const std::vector<CameraConfig>& cameras, const std::string& interfaceIp,
-                           std::string* error, Current current) {
+                           std::string* error, Current current, const std::string& device) {
     for (std::size_t i = 0; i < cameras.size(); ++i) {
         if (!cameras[i].onvif.enabled) continue;
         m_cameras.push_back(cameras[i]);
@@ -128,7 +128,11 @@ bool OnvifResponder::Start(const std::vector<CameraConfig>& cameras, const std::
         out.s_addr = htonl(INADDR_ANY);
         return setsockopt(m_fd, IPPROTO_IP, IP_ADD_MEMBERSHIP, &join, sizeof(join)) == 0;
     };
-    if (m_fd < 0 || bind(m_fd, reinterpret_cast<sockaddr*>(&any), sizeof(any)) != 0 || !joined() ||
+    const auto onDevice = [&] {
+        return device.empty() || setsockopt(m_fd, SOL_SOCKET, SO_BINDTODEVICE, device.c_str(),
+                                            static_cast<socklen_t>(device.size())) == 0;
+    };
+    if (m_fd < 0 || !onDevice() || bind(m_fd, reinterpret_cast<sockaddr*>(&any), sizeof(any)) != 0 || !joined() ||
         (out.s_addr != htonl(INADDR_ANY) &&
          setsockopt(m_fd, IPPROTO_IP, IP_MULTICAST_IF, &out, sizeof(out)) != 0)) {
         *error = std::string("ONVIF discovery on UDP 3702: ") + std::strerror(errno);

@@ -33,9 +33,10 @@ public:
 
     // Listens on UDP 3702 (the group joined on `interfaceIp`) for the cameras given;
     // false with a message. With `current`, a camera that has moved (a new address or
-    // port) says Hello from where it is now and answers probes from there.
+    // port) says Hello from where it is now and answers probes from there. With `device`,
+    // only probes that come in on that network interface are heard.
     bool Start(const std::vector<CameraConfig>& cameras, const std::string& interfaceIp,
-               std::string* error, Current current = {});
+               std::string* error, Current current = {}, const std::string& device = "");
     void Stop();
     std::size_t ProbesHeard() const { return m_probes; }
 

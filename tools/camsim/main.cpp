@@ -153,7 +153,7 @@ int main(int argc, char** argv) {
     if (speaksOnvif != cameras.end()) {
         const std::string on = bindAddress != "0.0.0.0" ? bindAddress : speaksOnvif->ip;
         // A camera moved by a set request speaks for itself from its new address.
-        if (!onvif.Start(cameras, on, &error, [&fleet](std::size_t i) { return fleet.Camera(i); }))
+        if (!onvif.Start(cameras, on, &error, [&fleet](std::size_t i) { return fleet.Camera(i); }, device))
             return Fail(error);
     }
     std::cerr << "orvex-camsim: " << cameras.size() << " camera(s) answering on UDP 8600"
