@@ -12,7 +12,6 @@
 #include "app/AppIcon.h"
 #include "app/CameraListView.h"
 #include "app/ListExport.h"
-#include "discovery/AddressSplit.h"
 #include "discovery/DiscoveryCodec.h"
 #include "discovery/DiscoveryControl.h"
 #include "discovery/DiscoveryMessages.h"
