@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -76,6 +77,8 @@ private:
     const NetCardItem* SelectedAdapter() const;
     // True while the pages still show this camera (same MAC and IP) as selected.
     bool StillShown(const DeviceRecord& camera);
+    // The selected camera, when a native set request may go to it (an ONVIF one: a box).
+    std::optional<DeviceRecord> SelectedForSet();
     // Hands the block to the scheduler, noted in the change journal against `camera`.
     void SendSetRequest(const DeviceRecord& camera, std::unique_ptr<DeviceRecord> block);
 

@@ -24,15 +24,20 @@ bool COrvexDlg::StillShown(const DeviceRecord& camera) {
     return m_table.SelectedIndex() >= 0 && SameCamera(m_table.SelectedRecord(), camera);
 }
 
-void COrvexDlg::OnApply() {
+std::optional<DeviceRecord> COrvexDlg::SelectedForSet() {
     const int selected = m_table.SelectedIndex();
-    if (selected < 0) return;
+    if (selected < 0) return std::nullopt;
     std::optional<DeviceRecord> copy = m_table.Entry(selected);
-    if (!copy) return;
-    if (copy->nMode == kModeOnvif) {
+    if (copy && copy->nMode == kModeOnvif) {
         InformationBox(IDS_ONVIF_READ_ONLY);  // a native set request is not for it
-        return;
+        return std::nullopt;
     }
+    return copy;
+}
+
+void COrvexDlg::OnApply() {
+    std::optional<DeviceRecord> copy = SelectedForSet();
+    if (!copy) return;
     CDlgLogin login;
     if (login.DoModal() != IDOK || !StillShown(*copy)) return;
     const DeviceRecord listed = *copy;
@@ -54,14 +59,8 @@ void COrvexDlg::SendSetRequest(const DeviceRecord& camera, std::unique_ptr<Devic
 }
 
 void COrvexDlg::OnOneKeySet() {
-    const int selected = m_table.SelectedIndex();
-    if (selected < 0) return;
-    std::optional<DeviceRecord> copy = m_table.Entry(selected);
+    std::optional<DeviceRecord> copy = SelectedForSet();
     if (!copy) return;
-    if (copy->nMode == kModeOnvif) {
-        InformationBox(IDS_ONVIF_READ_ONLY);
-        return;
-    }
     if (copy->byNetMode == 1) {
         WarningBox(IDS_NOT_FIXED_IP);
         return;
