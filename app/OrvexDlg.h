@@ -1,6 +1,6 @@
 #pragma once
-#include <optional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 

@@ -237,6 +237,21 @@ TEST_F(OnvifSet, APlanNamesOnvifCamerasByTheirDeviceService) {
     EXPECT_NE(notOnvif.err.find("the row needs protocol onvif"), std::string::npos) << notOnvif.err;
     EXPECT_EQ(Set({"--plan", write("p5.csv", csvHead + "onvif,127.0.5.4:0,,127.0.5.34\n")}).status, 2);
     EXPECT_EQ(Set({"--plan", plan, "--ip", "127.0.5.34"}).status, 2);
+    // A mixed plan gives each address once across both kinds of camera, whichever runs.
+    const std::string mixed = write("mixed.csv", csvHead + "onvif," + Host(4) + ",,127.0.5.40\n,,02:4F:52:0E:00:05,"
+                                    "127.0.5.40\n");
+    const auto onvifRun = Set({"--plan", mixed});
+    EXPECT_EQ(onvifRun.status, 2);
+    EXPECT_NE(onvifRun.err.find("line 3: 127.0.5.40 is also the new address of plan line 2"), std::string::npos)
+        << onvifRun.err;
+    const auto nativeRun = RunProcess(ToolPath("ORVEXCTL"), {"set", "--plan", mixed, "--all"});
+    EXPECT_EQ(nativeRun.status, 2);
+    EXPECT_NE(nativeRun.err.find("127.0.5.40 is also the new address of"), std::string::npos) << nativeRun.err;
+    const auto ontoDevice = Set({"--plan", write("onto.csv", csvHead + "onvif," + Host(4) + ",,\n,,02:4F:52:0E:00:05,"
+                                                             "127.0.5.4\n")});
+    EXPECT_EQ(ontoDevice.status, 2);
+    EXPECT_NE(ontoDevice.err.find("line 3: 127.0.5.4 is the ONVIF device of plan line 2"), std::string::npos)
+        << ontoDevice.err;
     EXPECT_EQ(fleet.Camera(3).ip, "127.0.5.4");
 }
 
