@@ -8,6 +8,7 @@
 
 #include "fleet/AddressRange.h"
 #include "fleet/CameraName.h"
+#include "fleet/MixedPlanCheck.h"
 #include "fleet/OnvifBatch.h"
 
 namespace orvex {
@@ -106,7 +107,8 @@ bool SetPlanFile::Parse(const std::string& input, const std::string& name,
     }
     rows->clear();
     const bool json = text[first] == '{' || text[first] == '[';
-    return json ? ParseJson(text, name, rows, error) : ParseCsv(text, name, rows, error);
+    if (!(json ? ParseJson(text, name, rows, error) : ParseCsv(text, name, rows, error))) return false;
+    return MixedPlanCheck::Check(*rows, error);
 }
 
 bool SetPlanFile::ParseCsv(const std::string& text, const std::string& name,

@@ -16,7 +16,8 @@ namespace orvex {
 // `ip_now` is the address the camera is to answer from (a plan for another site sends
 // nothing). A row with protocol onvif and `host` names an ONVIF camera by its device
 // service (its MAC may be left out); a scan's ONVIF row without a host is left alone. A
-// plan that names no camera, or a column given twice, is refused.
+// plan that names no camera, or a column given twice, is refused, and so is one that gives
+// an address to a native and to an ONVIF camera (MixedPlanCheck).
 class SetPlanFile {
 public:
     // False with "FILE: line N: ..." naming the column or key at fault.

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <iostream>
 
-#include "fleet/MixedPlanCheck.h"
 #include "fleet/OnvifBatchSet.h"
 #include "fleet/SetPlanFile.h"
 #include "fleet/SetPlanner.h"
@@ -29,8 +28,7 @@ bool WantedCameras(const SetArguments& a, std::vector<Wanted>* wanted, std::stri
             wanted->push_back({target, orvex::SetRequestRow("", a.change, "--host " + target.Text())});
     } else {
         std::vector<orvex::SetRequestRow> rows;
-        if (!orvex::SetPlanFile::Read(a.plan, &rows, error) || !orvex::MixedPlanCheck::Check(rows, error))
-            return false;
+        if (!orvex::SetPlanFile::Read(a.plan, &rows, error)) return false;
         for (const orvex::SetRequestRow& row : rows) {
             orvex::OnvifTarget target;
             if (row.onvifHost.empty() || !orvex::OnvifTarget::Parse(row.onvifHost, &target)) {

@@ -5,7 +5,6 @@
 
 #include "fleet/AdapterScan.h"
 #include "fleet/BatchSet.h"
-#include "fleet/MixedPlanCheck.h"
 #include "fleet/SetPlanFile.h"
 #include "fleet/SetPlanner.h"
 #include "fleet/SetReport.h"
@@ -48,7 +47,6 @@ bool Rows(const SetArguments& a, const std::vector<orvex::ScannedCamera>& camera
 // A plan's ONVIF rows (protocol onvif, host) are left to `set --protocol onvif`: noted
 // and dropped; a plan with no other row is refused.
 bool NativeRowsOnly(const std::string& plan, std::vector<orvex::SetRequestRow>* rows, std::string* error) {
-    if (!orvex::MixedPlanCheck::Check(*rows, error)) return false;
     const auto onvif = [](const orvex::SetRequestRow& row) { return !row.onvifHost.empty(); };
     for (const orvex::SetRequestRow& row : *rows) {
         if (onvif(row))
