@@ -1,5 +1,4 @@
 #include "tools/camsim/OnvifResponder.h"
-#include "onvif/XmlText.h"
 
 #include <arpa/inet.h>
 #include <poll.h>
@@ -12,6 +11,8 @@
 #include <cstring>
 
 #include "onvif/WsdMessage.h"
+#include "onvif/XmlText.h"
+#include "tools/camsim/OnvifService.h"
 
 namespace camsim {
 namespace {
@@ -58,8 +59,8 @@ std::string Description(const CameraConfig& c) {
            "<d:Scopes>onvif://www.onvif.org/type/video_encoder onvif://www.onvif.org/name/" +
            orvex::XmlText::Escaped(Encoded(c.name)) + " onvif://www.onvif.org/hardware/" + orvex::XmlText::Escaped(Encoded(c.onvif.hardware)) +
            " onvif://www.onvif.org/location/" + orvex::XmlText::Escaped(Encoded(c.onvif.location)) +
-           " onvif://www.onvif.org/MacAddress/" + Mac(c) + "</d:Scopes><d:XAddrs>http://" + host + ":" +
-           std::to_string(c.port) + "/onvif/device_service</d:XAddrs><d:MetadataVersion>1</d:MetadataVersion>";
+           " onvif://www.onvif.org/MacAddress/" + Mac(c) + "</d:Scopes><d:XAddrs>" + OnvifService::Url(host, c.port) +
+           "</d:XAddrs><d:MetadataVersion>1</d:MetadataVersion>";
 }
 
 std::string Envelope(const std::string& action, const std::string& messageId, const std::string& extraHeader,

@@ -267,15 +267,15 @@ OnvifService::Answer OnvifService::Handle(const HttpRequest& request, const Came
         a.body = Envelope("<tds:GetDNSResponse><tds:DNSInformation><tt:FromDHCP>false</tt:FromDHCP>" + manual +
                           "</tds:DNSInformation></tds:GetDNSResponse>");
     } else if (name == "GetCapabilities") {
-        a.body = Envelope("<tds:GetCapabilitiesResponse><tds:Capabilities><tt:Device><tt:XAddr>http://" + c.ip + ":" +
-                          std::to_string(c.port) + kPath + "</tt:XAddr><tt:Network><tt:IPFilter>false</tt:IPFilter>"
+        const std::string service = Url(c.ip, c.port);  // media too is served there
+        a.body = Envelope("<tds:GetCapabilitiesResponse><tds:Capabilities><tt:Device><tt:XAddr>" + service +
+                          "</tt:XAddr><tt:Network><tt:IPFilter>false</tt:IPFilter>"
                           "<tt:ZeroConfiguration>false</tt:ZeroConfiguration><tt:IPVersion6>false</tt:IPVersion6>"
                           "<tt:DynDNS>false</tt:DynDNS></tt:Network><tt:System><tt:DiscoveryResolve>false"
                           "</tt:DiscoveryResolve><tt:DiscoveryBye>true</tt:DiscoveryBye><tt:RemoteDiscovery>false"
                           "</tt:RemoteDiscovery><tt:SystemBackup>false</tt:SystemBackup><tt:SystemLogging>false"
                           "</tt:SystemLogging><tt:FirmwareUpgrade>false</tt:FirmwareUpgrade></tt:System></tt:Device>"
-                          "<tt:Media><tt:XAddr>http://" + c.ip + ":" + std::to_string(c.port) + kPath +
-                          "</tt:XAddr></tt:Media></tds:Capabilities></tds:GetCapabilitiesResponse>");
+                          "<tt:Media><tt:XAddr>" + service + "</tt:XAddr></tt:Media></tds:Capabilities></tds:GetCapabilitiesResponse>");
     } else if (name == "GetProfiles" || name == "GetProfile") {  // one stream, served here too
         const std::string element = name == "GetProfiles" ? "Profiles" : "Profile";
         a.body = Envelope("<trt:" + name + "Response><trt:" + element + " token=\"main\" fixed=\"true\"><tt:Name>main"

@@ -1,5 +1,6 @@
 #pragma once
 #include <atomic>
+#include <cstdint>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -44,6 +45,10 @@ public:
     Answer Handle(const HttpRequest& request, const CameraConfig& camera);
 
     static constexpr const char* kPath = "/onvif/device_service";
+    // The device service's address as discovery and capabilities name it.
+    static std::string Url(const std::string& host, std::uint16_t port) {
+        return "http://" + host + ":" + std::to_string(port) + kPath;
+    }
     int PlaintextPasswordsSeen() const { return m_plaintextSeen; }
 
 private:
