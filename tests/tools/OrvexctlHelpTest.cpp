@@ -57,15 +57,15 @@ TEST(OrvexctlHelp, TheOptionTableAgreesWithTheParsersTheHelpTheManualAndTheCompl
     const std::string bash = orvexctl::CommandHelp::Completion("bash");
     const std::string zsh = orvexctl::CommandHelp::Completion("zsh");
     for (const auto& [command, files] : kParsers) {
-        const orvexctl::CommandSpec* spec = CommandTable::Find(command);
-        ASSERT_NE(spec, nullptr) << command;
+        const orvexctl::CommandEntry* entry = CommandTable::Find(command);
+        ASSERT_NE(entry, nullptr) << command;
         std::set<std::string> parsed;
         for (const std::string& file : files) {
             for (const std::string& o : Literals("tools/orvexctl/" + file)) parsed.insert(o);
         }
         parsed.erase("--help");
         std::set<std::string> listed;
-        for (const orvexctl::OptionSpec& o : spec->options) listed.insert(o.name);
+        for (const orvexctl::OptionEntry& o : entry->options) listed.insert(o.name);
         for (const std::string& o : parsed) EXPECT_EQ(listed.count(o), 1u) << command << " parses " << o << " but its help does not name it";
         const auto help = RunProcess(ToolPath("ORVEXCTL"), {command, "--help"});
         EXPECT_EQ(help.status, 0);
@@ -83,7 +83,7 @@ TEST(OrvexctlHelp, TheOptionTableAgreesWithTheParsersTheHelpTheManualAndTheCompl
     }
     const auto list = RunProcess(ToolPath("ORVEXCTL"), {"--help"});
     EXPECT_EQ(list.status, 0);
-    for (const orvexctl::CommandSpec& c : CommandTable::Commands()) EXPECT_NE(list.out.find("  " + c.name + " "), std::string::npos);
+    for (const orvexctl::CommandEntry& c : CommandTable::Commands()) EXPECT_NE(list.out.find("  " + c.name + " "), std::string::npos);
     EXPECT_NE(list.out.find("orvexctl help COMMAND"), std::string::npos);
     EXPECT_EQ(RunProcess(ToolPath("ORVEXCTL"), {"help", "frobnicate"}).status, 2);
 }

@@ -12,18 +12,18 @@ std::string Padded(std::string text, std::size_t width) {
     return text;
 }
 
-std::vector<OptionSpec> OptionsOf(const CommandSpec& command) {
-    std::vector<OptionSpec> options = command.options;
-    for (const OptionSpec& o : CommandTable::Everywhere()) options.push_back(o);
+std::vector<OptionEntry> OptionsOf(const CommandEntry& command) {
+    std::vector<OptionEntry> options = command.options;
+    for (const OptionEntry& o : CommandTable::Everywhere()) options.push_back(o);
     return options;
 }
 
-std::string Values(const OptionSpec& o) {
+std::string Values(const OptionEntry& o) {
     return o.complete.rfind("values:", 0) == 0 ? o.complete.substr(7) : "";
 }
 
 // What completes the value of `o` in bash, as the body of a case branch.
-std::string BashValue(const OptionSpec& o) {
+std::string BashValue(const OptionEntry& o) {
     if (o.complete == "file") return "COMPREPLY=($(compgen -f -- \"$cur\"))";
     if (o.complete == "firmware")
         return "COMPREPLY=($(compgen -f -X '!*.bin' -- \"$cur\") $(compgen -d -- \"$cur\"))";
@@ -39,7 +39,7 @@ std::string ZshText(std::string text) {
     return text;
 }
 
-std::string ZshAction(const OptionSpec& o) {
+std::string ZshAction(const OptionEntry& o) {
     if (o.value.empty()) return "";
     const std::string value = ZshText(o.value);
     if (o.complete == "file") return ":" + value + ":_files";
@@ -53,17 +53,17 @@ std::string ZshAction(const OptionSpec& o) {
 
 std::string CommandHelp::List() {
     std::string text = "usage: orvexctl COMMAND [OPTIONS]\n\ncommands:\n";
-    for (const CommandSpec& c : CommandTable::Commands()) text += "  " + Padded(c.name, 14) + c.summary + "\n";
+    for (const CommandEntry& c : CommandTable::Commands()) text += "  " + Padded(c.name, 14) + c.summary + "\n";
     text += "\nEvery command takes --help, --quiet and --verbose; `orvexctl help COMMAND` tells more.\n"
             "--version prints the version.\n";
     return text;
 }
 
 std::string CommandHelp::Of(const std::string& name) {
-    const CommandSpec* c = CommandTable::Find(name);
+    const CommandEntry* c = CommandTable::Find(name);
     if (!c) return "";
     std::string text = "usage: " + c->usage + "\n\n" + c->summary + "\n\noptions:\n";
-    for (const OptionSpec& o : OptionsOf(*c)) {
+    for (const OptionEntry& o : OptionsOf(*c)) {
         text += "  " + Padded(o.name + (o.value.empty() ? "" : " " + o.value), 26) + o.help + "\n";
     }
     text += "\nexit status: " + c->exits + "\n\nexamples:\n";
@@ -73,12 +73,12 @@ std::string CommandHelp::Of(const std::string& name) {
 
 std::string CommandHelp::Completion(const std::string& shell) {
     std::string names;
-    for (const CommandSpec& c : CommandTable::Commands()) names += (names.empty() ? "" : " ") + c.name;
+    for (const CommandEntry& c : CommandTable::Commands()) names += (names.empty() ? "" : " ") + c.name;
     if (shell == "bash") {
         std::string values, options;
-        for (const CommandSpec& c : CommandTable::Commands()) {
+        for (const CommandEntry& c : CommandTable::Commands()) {
             std::string words;
-            for (const OptionSpec& o : OptionsOf(c)) {
+            for (const OptionEntry& o : OptionsOf(c)) {
                 words += (words.empty() ? "" : " ") + o.name;
                 if (!o.value.empty()) values += "        " + c.name + ":" + o.name + ") " + BashValue(o) + "; return 0 ;;\n";
             }
@@ -115,10 +115,10 @@ std::string CommandHelp::Completion(const std::string& shell) {
     }
     if (shell == "zsh") {
         std::string described, branches;
-        for (const CommandSpec& c : CommandTable::Commands()) {
+        for (const CommandEntry& c : CommandTable::Commands()) {
             described += "        '" + c.name + ":" + ZshText(c.summary) + "'\n";
             branches += "        " + c.name + ")\n            _arguments";
-            for (const OptionSpec& o : OptionsOf(c))
+            for (const OptionEntry& o : OptionsOf(c))
                 branches += " \\\n                '*" + o.name + "[" + ZshText(o.help) + "]" + ZshAction(o) + "'";
             branches += " ;;\n";
         }

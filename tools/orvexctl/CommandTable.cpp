@@ -5,20 +5,20 @@ namespace {
 
 const char* const kFormats = "values:text csv json";
 
-OptionSpec Format() { return {"--format", "F", "text (the default), csv or json", kFormats}; }
-OptionSpec Output() { return {"--output", "FILE", "write the report whole to FILE", "file"}; }
-OptionSpec Password() { return {"--password", "W", "the camera password (better: --password-file)", ""}; }
-OptionSpec PasswordFile() { return {"--password-file", "FILE", "read the password from the file's first line", "file"}; }
-OptionSpec Bind() { return {"--bind", "ADDR", "a local IPv4 address to work from (repeatable)", "address"}; }
-OptionSpec All() { return {"--all", "", "every adapter with an IPv4 address", ""}; }
-OptionSpec AllowPlaintext() {
+OptionEntry Format() { return {"--format", "F", "text (the default), csv or json", kFormats}; }
+OptionEntry Output() { return {"--output", "FILE", "write the report whole to FILE", "file"}; }
+OptionEntry Password() { return {"--password", "W", "the camera password (better: --password-file)", ""}; }
+OptionEntry PasswordFile() { return {"--password-file", "FILE", "read the password from the file's first line", "file"}; }
+OptionEntry Bind() { return {"--bind", "ADDR", "a local IPv4 address to work from (repeatable)", "address"}; }
+OptionEntry All() { return {"--all", "", "every adapter with an IPv4 address", ""}; }
+OptionEntry AllowPlaintext() {
     return {"--allow-plaintext", "", "the password in plain text to a device that refuses digests", ""};
 }
-OptionSpec User() { return {"--user", "U", "the camera account (default admin)", ""}; }
-OptionSpec Parallel(const char* dflt) {
+OptionEntry User() { return {"--user", "U", "the camera account (default admin)", ""}; }
+OptionEntry Parallel(const char* dflt) {
     return {"--parallel", "N", std::string("cameras at once (default ") + dflt + ")", ""};
 }
-OptionSpec LockSeconds() {
+OptionEntry LockSeconds() {
     return {"--lock-seconds", "N", "wait this long for another Orvex changing the site (default 30)", ""};
 }
 
@@ -26,8 +26,8 @@ const char* const kExitsChange =
     "0 every camera succeeded; 1 a camera failed or the report could not be written; "
     "2 bad arguments or a check refused before anything was sent; 128+N after signal N";
 
-std::vector<CommandSpec> Build() {
-    std::vector<CommandSpec> c;
+std::vector<CommandEntry> Build() {
+    std::vector<CommandEntry> c;
     c.push_back({"adapters", "list the network adapters", "orvexctl adapters", {},
                  "0 listed; 1 the adapters could not be read", {"orvexctl adapters"}});
     c.push_back({"scan", "find cameras (native and ONVIF) from local addresses",
@@ -137,19 +137,19 @@ std::vector<CommandSpec> Build() {
 
 }  // namespace
 
-const std::vector<CommandSpec>& CommandTable::Commands() {
-    static const std::vector<CommandSpec> commands = Build();
+const std::vector<CommandEntry>& CommandTable::Commands() {
+    static const std::vector<CommandEntry> commands = Build();
     return commands;
 }
 
-const CommandSpec* CommandTable::Find(const std::string& name) {
-    for (const CommandSpec& command : Commands()) {
+const CommandEntry* CommandTable::Find(const std::string& name) {
+    for (const CommandEntry& command : Commands()) {
         if (command.name == name) return &command;
     }
     return nullptr;
 }
 
-std::vector<OptionSpec> CommandTable::Everywhere() {
+std::vector<OptionEntry> CommandTable::Everywhere() {
     return {{"--help", "", "this help", ""},
             {"--quiet", "", "only errors and the final report", ""},
             {"--verbose", "", "also the engine's trace lines, on standard error", ""}};

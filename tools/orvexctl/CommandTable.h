@@ -7,7 +7,7 @@ namespace orvexctl {
 // One option of a command as help and completion show it. `value` names its argument
 // ("" for a switch); `complete` says what completes it: "file", "address" (a local IPv4
 // address), "values:a b c" (one of those), or "" (nothing to offer).
-struct OptionSpec {
+struct OptionEntry {
     std::string name;
     std::string value;
     std::string help;
@@ -16,11 +16,11 @@ struct OptionSpec {
 
 // A command: one line for the command list, its usage, its options, what its exit statuses
 // mean, and a few examples.
-struct CommandSpec {
+struct CommandEntry {
     std::string name;
     std::string summary;
     std::string usage;
-    std::vector<OptionSpec> options;
+    std::vector<OptionEntry> options;
     std::string exits;
     std::vector<std::string> examples;
 };
@@ -30,10 +30,10 @@ struct CommandSpec {
 // the manual page).
 class CommandTable {
 public:
-    static const std::vector<CommandSpec>& Commands();
-    static const CommandSpec* Find(const std::string& name);
+    static const std::vector<CommandEntry>& Commands();
+    static const CommandEntry* Find(const std::string& name);
     // The options every command takes.
-    static std::vector<OptionSpec> Everywhere();
+    static std::vector<OptionEntry> Everywhere();
 };
 
 }  // namespace orvexctl
